@@ -5,5 +5,6 @@ class Image;
 
 // Loads the PNG file at `path` as an Image of red, green, blue and inverted alpha bytes
 // (pitch = width, pixelFormat8888). Returns none when the file cannot be opened or decoded;
-// then *reason (when given) points at a short static text saying why.
+// then *reason (when given) points at a short text saying why, valid until the next call on
+// this thread.
 Image* loadPng(const char* path, const char** reason = nullptr);

@@ -1,0 +1,20 @@
+// Where the show's data files are, and the check that every one of them can be read.
+#pragma once
+#include <string>
+
+// Every file the show reads, in load order, the module last.
+extern const char* const kDataFiles[];
+extern const int kDataFileCount;
+// The module's file name.
+extern const char* const kModuleFile;
+
+// Picks the data folder: `dir` when given, else "data" under the current directory when it
+// exists, else the "data" folder beside the executable.
+void chooseDataDir(const char* dir = nullptr);
+// The chosen data folder.
+const std::string& dataDir();
+// Path of a data file in the chosen folder.
+std::string dataPath(const char* name);
+// Returns an empty string when every data file can be opened for reading, else one message
+// naming each file that cannot, and the folder looked in.
+std::string checkDataFiles();

@@ -1,0 +1,102 @@
+// The demo driver: display, assets, music, the scene sequence, the closing sequence, shut-down.
+#include "app/driver.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/assets.h"
+#include "app/closing.h"
+#include "app/datafiles.h"
+#include "app/music.h"
+#include "platform/platform.h"
+#include "render/device.h"
+#include "render/renderer.h"
+#include "scenes/scenes.h"
+
+DeviceFactory* gDeviceFactory = nullptr;
+DisplayDevice* gDisplayDevice = nullptr;
+
+float clockStartTick = -1.0f;
+float clockTick = 0.0f;
+float now = 0.0f;
+float previous = 0.0f;
+float sceneStart = 0.0f;
+float sceneTime = 0.0f;
+float frameDelta = 0.0f;
+
+void updateClock() {
+    previous = now;
+    clockTick = static_cast<float>(platformTicks());
+    if (clockStartTick == -1.0f) {
+        previous = 0.0f;
+        clockStartTick = clockTick;
+    }
+    now = (clockTick - clockStartTick) * 0.001f;
+    sceneTime = now - sceneStart;
+    frameDelta = now - previous;
+}
+
+void startSceneClock() {
+    sceneStart = now;
+    sceneTime = 0.0f;
+}
+
+namespace {
+
+// Writes the display error to "error.txt" in the current directory, one line.
+void writeErrorFile(const char* text) {
+    FILE* f = std::fopen("error.txt", "w");
+    if (!f) return;
+    std::fprintf(f, "%s\n", text);
+    std::fclose(f);
+}
+
+// Ends a show that could not start: display restored, the reason shown.
+int failAfterOpen(const std::string& message) {
+    gDeviceFactory->shutdown();
+    stopMusic();
+    platformShowMessage("FATAL ERROR", message.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int runDemo(int width, int height, int bitsPerPixel) {
+    // Every data file is checked before the display changes, so a broken install says
+    // everything that is wrong at once and leaves the desktop alone.
+    std::string missing = checkDataFiles();
+    if (!missing.empty()) {
+        platformShowMessage("FATAL ERROR", missing.c_str());
+        return 1;
+    }
+
+    gDeviceFactory = new DeviceFactory();
+    gDisplayDevice = gDeviceFactory->createDevice(width, height, bitsPerPixel);
+    if (!gDisplayDevice) {
+        platformShowMessage("FATAL ERROR", "out of memory creating the display device\n");
+        return 1;
+    }
+    if (const char* error = gDisplayDevice->open()) {
+        writeErrorFile(error);
+        return 1;  // open has restored the display mode and shown the text
+    }
+    gRenderer = gDisplayDevice->createRenderer();
+    if (!gRenderer) return failAfterOpen("out of memory creating the renderer\n");
+
+    std::string assetError = loadAssets();
+    if (!assetError.empty()) return failAfterOpen(assetError);
+
+    std::string musicError = startMusic(dataPath(kModuleFile).c_str());
+    if (!musicError.empty()) return failAfterOpen(musicError);
+
+    for (int i = 0; i < kSceneCount; ++i) {
+        startSceneClock();
+        updateClock();
+        kSceneSequence[i]();
+    }
+    runClosingSequence();
+
+    gDeviceFactory->shutdown();
+    stopMusic();
+    return 0;
+}

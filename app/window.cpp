@@ -1,0 +1,35 @@
+// Message pump and window procedure of the show's one window.
+#include "app/window.h"
+
+#include "platform/platform.h"
+
+int32_t gScreenWidth = 0;
+int32_t gScreenHeight = 0;
+int32_t gQuitRequested = 0;
+
+void windowProcedure(const PlatformEvent& event) {
+    switch (event.type) {
+        case PlatformEventType::KeyDown:
+            if (event.key == 27) platformPostClose();  // Escape: close, like the window's own button
+            break;
+        case PlatformEventType::WindowClose:
+            // Closing takes the window away and leaves a quit in the queue for the pump.
+            platformCloseWindow();
+            platformPostQuit();
+            break;
+        default: break;
+    }
+}
+
+int32_t pumpMessages() {
+    if (gQuitRequested) return 1;
+    PlatformEvent event;
+    while (platformPollEvent(event)) {
+        if (event.type == PlatformEventType::Quit) {
+            gQuitRequested = 1;
+            return 1;  // anything queued behind the quit stays there
+        }
+        windowProcedure(event);
+    }
+    return 0;
+}

@@ -1,0 +1,60 @@
+// The platform layer: window, events, ticks, message boxes and the GL context, over SDL2.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Events the show's message pump handles; everything else arrives as Other.
+enum class PlatformEventType { None, Quit, KeyDown, WindowClose, Expose, Other };
+
+struct PlatformEvent {
+    PlatformEventType type = PlatformEventType::None;
+    int key = 0;  // for KeyDown: 27 is Escape, other keys keep their SDL key code
+};
+
+// Milliseconds since the platform started (virtual in capture mode).
+uint32_t platformTicks();
+
+// Starts SDL's video and event subsystems. Returns false with *error set on failure.
+bool platformInit(std::string* error);
+// Creates the borderless, top-most window of the given size, full-screen where the system
+// allows, with the cursor hidden over it. Returns false with *error (SDL's reason) on failure.
+bool platformCreateWindow(int width, int height, const char* title, std::string* error);
+// Whether the window exists and has not been closed.
+bool platformHasWindow();
+// Hides and forgets the window (the show's answer to a close request).
+void platformCloseWindow();
+// Asks for a display mode of the given size and depth; the result is not reported.
+void platformRequestDisplayMode(int width, int height, int bitsPerPixel);
+// Gives the desktop its own display mode back.
+void platformRestoreDisplayMode();
+
+// Takes the next queued event without waiting; returns false when the queue is empty.
+bool platformPollEvent(PlatformEvent& event);
+// Queues a close request for the window (after everything already queued).
+void platformPostClose();
+// Queues a quit request (after everything already queued).
+void platformPostQuit();
+
+// Shows a message box with the caption and text, and writes both to standard error.
+void platformShowMessage(const char* caption, const char* text);
+
+// Requests an RGBA, double-buffered format with a 32-bit depth buffer for the window.
+bool platformSetPixelFormat(std::string* error);
+// Creates the GL context on the window; returns false when it cannot be created.
+bool platformCreateContext();
+// Makes the context current; returns false on failure.
+bool platformMakeCurrent();
+// Releases the current context (makes none current); returns false on failure.
+bool platformReleaseCurrent();
+// Deletes the context; returns false when there was none.
+bool platformDeleteContext();
+// Looks up a GL entry point by name.
+void* platformGetProcAddress(const char* name);
+// Shows the frame (vsync where the driver offers it).
+void platformSwapBuffers();
+// Sets the GL viewport to the largest centred 4:3 area of the drawable.
+void platformFitViewport();
+// Destroys the window and stops SDL; nothing of the platform is used afterwards.
+void platformShutdown();
+// Queues a key press as if typed (for tests and tools driving the show).
+void platformPostKeyDown(int key);

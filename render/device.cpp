@@ -1,0 +1,83 @@
+// Display set-up and shut-down: the mode switch, the GL context, the multitexture check.
+#include "render/device.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+#include <new>
+
+#include "platform/platform.h"
+#include "render/renderer.h"
+
+int32_t fullscreenActive = 0;
+int32_t allowUnaccelerated = 0;
+char displayErrorText[256] = {};
+
+namespace {
+
+bool contextCreated = false;  // the GL context exists
+
+void deleteContext() {
+    platformDeleteContext();
+    contextCreated = false;
+}
+
+// Creates and checks the GL context; returns the error text, empty on success.
+const char* setUpOpenGL() {
+    if (!platformHasWindow()) return "&GetDC on main window failed";
+    if (!platformSetPixelFormat(nullptr)) return "ChoosePixelFormat failed\n";
+    if (!platformCreateContext()) {
+        std::strcpy(displayErrorText, "wglCreateContext failed\n");
+        return displayErrorText;
+    }
+    contextCreated = true;
+    if (!platformMakeCurrent()) {
+        std::strcpy(displayErrorText, "wglMakeCurrent failed\n");
+        deleteContext();
+        return displayErrorText;
+    }
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!extensions || !std::strstr(extensions, "GL_ARB_multitexture")) {
+        std::strcpy(displayErrorText, "3d-card does not support multitexture\n");
+        deleteContext();
+        return displayErrorText;
+    }
+    platformFitViewport();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_GEQUAL);  // the renderer sends 1/z as depth: nearer is larger
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(0.0);
+    return displayErrorText;
+}
+
+}  // namespace
+
+const char* OpenGLDisplayDevice::open() {
+    allowUnaccelerated = 1;
+    fullscreenActive = 1;
+    std::memset(displayErrorText, 0, sizeof displayErrorText);
+    platformRequestDisplayMode(width, height, bitsPerPixel);
+    const char* text = setUpOpenGL();
+    if (text[0] == '\0') return nullptr;
+    platformRestoreDisplayMode();
+    platformShowMessage("FATAL ERROR", text);
+    return text;
+}
+
+Renderer* OpenGLDisplayDevice::createRenderer() { return createOpenGLRenderer(); }
+
+DisplayDevice* DeviceFactory::createDevice(int width, int height, int bitsPerPixel) {
+    return new (std::nothrow) OpenGLDisplayDevice(width, height, bitsPerPixel);
+}
+
+void DeviceFactory::shutdown() {
+    if (contextCreated) {
+        if (!platformReleaseCurrent() && !fullscreenActive)
+            platformShowMessage("ERROR", "ShutdownOpenGL - wglMakeCurrent failed\n");
+        if (!platformDeleteContext())
+            platformShowMessage("ERROR", "ShutdownOpenGL - wglDeleteContext failed\n");
+        contextCreated = false;
+    }
+    if (fullscreenActive) platformRestoreDisplayMode();
+}

@@ -1,0 +1,201 @@
+// The OpenGL renderer: textures, render states, blend modes and immediate-mode triangles and quads.
+#include "render/renderer.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <new>
+
+#include "platform/platform.h"
+#include "render/image.h"
+
+Renderer* gRenderer = nullptr;
+
+namespace {
+
+// The two multitexture entry points, fetched by name when the renderer is made (named apart
+// from the prototypes that Mesa's gl.h declares).
+PFNGLACTIVETEXTUREARBPROC activeTextureARB = nullptr;
+PFNGLMULTITEXCOORD2FARBPROC multiTexCoord2fARB = nullptr;
+
+struct TextureFormat {
+    GLint internal;
+    GLenum data;
+};
+
+// Maps a format code to GL's internal and data formats; false for an unknown code.
+bool textureFormat(int code, TextureFormat& out) {
+    switch (code) {
+        case 1: out = {GL_RGBA8, GL_RGBA}; return true;
+        case 2: out = {GL_RGB5, GL_RGBA}; return true;
+        case 3: out = {GL_RGBA4, GL_RGBA}; return true;
+        case 4: out = {GL_LUMINANCE8, GL_LUMINANCE}; return true;
+        default: return false;
+    }
+}
+
+// Wrap, filter and image of the bound texture; an unknown format leaves it without an image.
+void specifyTexture(const Image* image, int format) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    TextureFormat f;
+    if (!image || !textureFormat(format, f)) return;
+    glTexImage2D(GL_TEXTURE_2D, 0, f.internal, image->width(), image->height(), 0, f.data,
+                 GL_UNSIGNED_BYTE, image->pixels());
+}
+
+// Texturing on with blending by (src, dst).
+void blendTextured(GLenum src, GLenum dst) {
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(src, dst);
+}
+
+void resetTextureMatrix() {
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace
+
+Renderer* createOpenGLRenderer() {
+    Renderer* renderer = new (std::nothrow) Renderer();
+    if (!renderer) return nullptr;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    activeTextureARB =
+        reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(platformGetProcAddress("glActiveTextureARB"));
+    multiTexCoord2fARB = reinterpret_cast<PFNGLMULTITEXCOORD2FARBPROC>(
+        platformGetProcAddress("glMultiTexCoord2fARB"));
+    resetTextureMatrix();
+    return renderer;
+}
+
+void Renderer::setState(int state, int value) {
+    if (state == 1) {
+        if (value == 1)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
+    } else if (state == 6) {
+        if (value == 1) {
+            activeTextureARB(GL_TEXTURE1_ARB);
+            glDisable(GL_TEXTURE_2D);
+            activeTextureARB(GL_TEXTURE0_ARB);
+            glEnable(GL_TEXTURE_2D);
+        } else if (value == 2) {
+            activeTextureARB(GL_TEXTURE0_ARB);
+            glEnable(GL_TEXTURE_2D);
+            activeTextureARB(GL_TEXTURE1_ARB);
+            glEnable(GL_TEXTURE_2D);
+        }
+    }
+}
+
+void Renderer::updateTexture(int texture, const Image* image, int format) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    specifyTexture(image, format);
+}
+
+int Renderer::createTexture(const Image* image, int format) {
+    int name = ++textureCount;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_SPECULAR);
+    specifyTexture(image, format);
+    return name;
+}
+
+void Renderer::drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) {
+    glBegin(GL_TRIANGLES);
+    for (const MeshVertex* v : {a, b, c}) {
+        float w = 1.0f / v->z;
+        glColor4f(v->r, v->g, v->b, 1.0f);
+        glTexCoord4f(v->u0 * w, v->v0 * w, 0.0f, w);  // homogeneous: perspective-correct
+        glVertex3f(v->sx, v->sy, w);
+    }
+    glEnd();
+}
+
+void Renderer::drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) {
+    glBegin(GL_TRIANGLES);
+    for (const MeshVertex* v : {a, b, c}) {
+        float w = 1.0f / v->z;
+        glColor4f(v->r, v->g, v->b, 1.0f);
+        multiTexCoord2fARB(GL_TEXTURE0_ARB, v->u0, v->v0);
+        multiTexCoord2fARB(GL_TEXTURE1_ARB, v->u1, v->v1);
+        glVertex3f(v->sx, v->sy, w);
+    }
+    glEnd();
+}
+
+void Renderer::drawTriangleReserved(const MeshVertex*, const MeshVertex*, const MeshVertex*) {}
+
+void Renderer::drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
+                        const MeshVertex* d) {
+    glBegin(GL_QUADS);
+    for (const MeshVertex* v : {a, b, c, d}) {
+        glColor4f(v->r, v->g, v->b, v->a);
+        multiTexCoord2fARB(GL_TEXTURE0_ARB, v->u0, v->v0);
+        multiTexCoord2fARB(GL_TEXTURE1_ARB, v->u1, v->v1);
+        glVertex3f(v->sx, v->sy, 1.0f);
+    }
+    glEnd();
+}
+
+void Renderer::bindTexture0(int texture) {
+    activeTextureARB(GL_TEXTURE0_ARB);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void Renderer::bindTexture1(int texture) {
+    activeTextureARB(GL_TEXTURE1_ARB);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void Renderer::setHint1(int) {}
+void Renderer::setHint2(int) {}
+
+void Renderer::setGrey(int level) {
+    float v = level * 0.00390625f;
+    glColor4f(v, v, v, v);
+}
+
+void Renderer::clear() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+
+void Renderer::present() {
+    platformSwapBuffers();
+    resetTextureMatrix();
+}
+
+void Renderer::setBlendMode(int mode) {
+    switch (mode) {
+        case 2:
+            glEnable(GL_TEXTURE_2D);
+            glDisable(GL_BLEND);
+            break;
+        case 3: blendTextured(GL_ZERO, GL_ZERO); break;
+        case 4: blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA); break;
+        case 15: activeTextureARB(GL_TEXTURE0_ARB); [[fallthrough]];
+        case 6:
+            blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
+            resetTextureMatrix();
+            break;
+        case 7:
+            glDisable(GL_DEPTH_TEST);
+            glDisable(GL_TEXTURE_2D);
+            glDisable(GL_BLEND);
+            break;
+        case 10: blendTextured(GL_ONE, GL_ONE); break;
+        case 11: blendTextured(GL_SRC_COLOR, GL_SRC_ALPHA); break;
+        default: break;
+    }
+}
+
+void Renderer::setHint3(int) {}
