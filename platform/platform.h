@@ -58,3 +58,7 @@ void platformFitViewport();
 void platformShutdown();
 // Queues a key press as if typed (for tests and tools driving the show).
 void platformPostKeyDown(int key);
+// Switches the tick count to a virtual clock that only moves when set (capture, tests).
+void platformUseVirtualTicks(bool on);
+// Sets the virtual tick count, in milliseconds.
+void platformSetVirtualTicks(uint32_t ms);

@@ -2,6 +2,7 @@
 #include <SDL.h>
 #include <GL/gl.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -12,10 +13,16 @@ SDL_Window* window = nullptr;      // the one window; none until created or afte
 SDL_GLContext context = nullptr;   // the GL context on it
 uint32_t startTicks = 0;           // SDL's tick count when the platform started
 bool fullscreenRequested = false;  // whether a display mode change was asked for
+std::atomic<bool> virtualTicks{false};  // ticks come from platformSetVirtualTicks, not the system
+std::atomic<uint32_t> virtualTickCount{0};
 
 }  // namespace
 
-uint32_t platformTicks() { return SDL_GetTicks() - startTicks; }
+uint32_t platformTicks() { return virtualTicks ? virtualTickCount : SDL_GetTicks() - startTicks; }
+
+void platformUseVirtualTicks(bool on) { virtualTicks = on; }
+
+void platformSetVirtualTicks(uint32_t ms) { virtualTickCount = ms; }
 
 bool platformInit(std::string* error) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {

@@ -4,6 +4,14 @@
 // A scene: returns 0 when the music reached its end order, or the pump's quit value.
 using SceneFunction = int (*)();
 
+int runTitleScene();     // orders 0-2
+int runBlobScene();      // to order 9
+int runWaveScene();      // to order 15
+int runSpiralScene();    // to order 18
+int runFigureScene();    // to order 23
+int runLogoZoomScene();  // to order 26
+int runHeartScene();     // to order 28
+
 // The scene sequence the driver plays, in order, and its length.
 extern const SceneFunction kSceneSequence[];
 extern const int kSceneCount;
