@@ -13,7 +13,9 @@ float offsetX = 0.0f, offsetY = 0.0f, scaleX = 1.0f, scaleY = 1.0f;
 constexpr float kTinyDelta = 1e-6f;
 
 // A vertex may be projected only in front of the eye and at a finite depth.
-bool projectable(const MeshVertex& v) { return v.z > 0.0f && v.z <= FLT_MAX; }
+bool projectable(const MeshVertex& v) {
+    return v.z > 0.0f && v.z <= FLT_MAX;
+}
 
 void project(MeshVertex& v) {
     const float w = 1.0f / v.z;
@@ -27,8 +29,7 @@ void clipFrom(MeshVertex* v0, MeshVertex* v1, MeshVertex* v2, int plane);
 // Cuts the triangle at `plane`, which some but not all of its corners lie beyond, and hands the
 // pieces on to the next plane. The argument orders fix the corner order the renderer receives.
 template <bool Dual>
-void splitAt(MeshVertex* v0, MeshVertex* v1, MeshVertex* v2, int plane, bool c0, bool c1,
-             bool c2) {
+void splitAt(MeshVertex* v0, MeshVertex* v1, MeshVertex* v2, int plane, bool c0, bool c1, bool c2) {
     MeshVertex a, b;
     const int next = plane << 1;
     auto cut = [plane](const MeshVertex& p, const MeshVertex& q, MeshVertex& out) {
@@ -97,7 +98,9 @@ void setProjection(float newOffsetX, float newOffsetY, float newScaleX, float ne
     scaleY = newScaleY;
 }
 
-void computeClipFlags(MeshVertex& v) { v.clipFlags = clipCode(v.x, v.y, v.z); }
+void computeClipFlags(MeshVertex& v) {
+    v.clipFlags = clipCode(v.x, v.y, v.z);
+}
 
 void clipEdge(const MeshVertex& p, const MeshVertex& q, MeshVertex& out, int plane) {
     // Planes 1 and 2 bound x, planes 4 and 8 bound y; 1 and 4 are where the coordinate equals z.

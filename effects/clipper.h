@@ -17,11 +17,9 @@ constexpr float kFarDistance = 4500.0f;
 // of each pair, and both when it lies inside the mirrored pyramid. Behind and far never clip here.
 inline uint32_t clipCode(float x, float y, float z) {
     uint32_t flags = z > kFarDistance ? kClipFar : 0;
-    if (z > 0.0f) {
-        if (x >= z) flags |= kClipRight;
-        if (-x >= z) flags |= kClipLeft;
-        if (y >= z) flags |= kClipTop;
-        if (-y >= z) flags |= kClipBottom;
+    if (z > 0.0f) {  // the common case, kept free of branches
+        return flags | uint32_t(x >= z) * kClipRight | uint32_t(-x >= z) * kClipLeft |
+               uint32_t(y >= z) * kClipTop | uint32_t(-y >= z) * kClipBottom;
     } else {  // also taken by a NaN depth, so such a point never reaches the screen unclipped
         flags |= kClipBehind;
         if (x >= 0.0f) {
@@ -42,16 +40,14 @@ inline uint32_t clipCode(float x, float y, float z) {
     return flags;
 }
 
-// Sets the screen mapping of drawn vertices: sx = offsetX + scaleX x / z, sy = offsetY - scaleY y / z.
+// Sets the screen mapping of drawn vertices: sx = offsetX + scaleX x/z, sy = offsetY - scaleY y/z.
 void setProjection(float offsetX, float offsetY, float scaleX, float scaleY);
 // Replaces v.clipFlags with the clip code of v's view-space position.
 void computeClipFlags(MeshVertex& v);
-// out = the point where segment p-q meets `plane` (1, 2, 4 or 8), every float attribute
-// interpolated; out's sx, sy and clipFlags are left for the caller.
+// out = where segment p-q meets `plane` (1, 2, 4, 8), attributes interpolated; no sx, sy or flags.
 void clipEdge(const MeshVertex& p, const MeshVertex& q, MeshVertex& out, int plane);
-// Clips the triangle against the side planes from `plane` (1, 2, 4 or 8) on and draws what remains
-// with drawTriangle; vertices drawn unchanged get their sx, sy rewritten. Pieces that would put a
-// vertex at or behind the eye are dropped.
+// Clips against the side planes from `plane` (1, 2, 4, 8) on and draws the rest with drawTriangle.
+// Vertices drawn unchanged get new sx, sy; pieces reaching to or behind the eye are dropped.
 void drawClippedTriangle(MeshVertex* v0, MeshVertex* v1, MeshVertex* v2, int plane);
 // The same, drawing with drawTriangleDual.
 void drawClippedTriangleDual(MeshVertex* v0, MeshVertex* v1, MeshVertex* v2, int plane);

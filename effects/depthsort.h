@@ -1,5 +1,4 @@
-// Per-frame helpers of the scenes: back-to-front face sorting, a full-screen colour fill and
-// environment-map coordinates from view-space normals.
+// Per-frame scene helpers: back-to-front face sorting, a screen fill, environment-map coordinates.
 #pragma once
 #include "render/renderer.h"
 
@@ -14,34 +13,28 @@ struct DepthEntry {
 // The list that sortDepthList orders; callers point it at their list before each sort.
 extern DepthEntry* depthSortList;
 
-// Sorts entries first..last (inclusive) of depthSortList by depth, largest first, in place.
-// Equal keys keep no particular order.
+// Sorts entries first..last (inclusive) of depthSortList by depth, largest first; ties unordered.
 void sortDepthList(int first, int last);
 
-// Unbinds texture unit 0 and draws two triangles covering the -1..1 screen in (r, g, b), with
-// whatever blend and depth state the caller has set.
+// Unbinds texture unit 0 and covers the screen in (r, g, b), under the caller's blend state.
 void fillScreen(float r, float g, float b);
 
-// Unit normal of the triangle a, b, c (view-space x, y, z) into out. Returns false with a zero
-// normal when the triangle has no area (or non-finite corners).
+// Unit normal of triangle a, b, c into out; false with a zero normal for a triangle without area.
 bool faceNormal(float& outX, float& outY, float& outZ, const MeshVertex& a, const MeshVertex& b,
                 const MeshVertex& c);
 
-// Unit-1 environment coordinates for a grid of rows x columns consecutive vertices whose rows wrap
-// around (a tube): from the normal of each vertex, its right neighbour and the one a row further.
-// In the last row the last column's right neighbour is the first vertex of that row.
+// Unit-1 environment coordinates of a rows x columns vertex grid whose rows wrap around (a tube).
+// Each vertex uses its right neighbour and the one a row further; the very last vertex, having
+// no record after it, uses the first of its own row.
 void gridEnvMap(MeshVertex* verts, int columns, int rows);
 
 // Vertex counts the environment-map tables hold from the start. Larger meshes need a call to
 // reserveEnvMapTables during set-up, so that the per-frame pass never allocates or overruns.
 constexpr int kEnvMapDefaultVertices = 20000;
 
-// Grows the normal accumulation tables to hold vertexCount vertices. Call outside frame loops.
-// Returns false when memory runs out (the tables keep their old size).
+// Grows the normal tables to vertexCount vertices, outside frame loops; false when out of memory.
 bool reserveEnvMapTables(int vertexCount);
 
-// Averages the face normals at each vertex (faces index vertices through their index fields) and
-// writes sphere-map coordinates: (u1, v1) = ((nx + 1) / 2, (ny + 1) / 2) and (u0, v0) the same
-// pair swapped. Returns false and touches nothing when vertexCount exceeds the reserved tables.
-// Faces with an index outside 0..vertexCount-1, and faces without area, contribute nothing.
+// Sphere-map coordinates on both units from averaged face normals; false if over the tables' size.
+// Faces index vertices through their index fields; faces with a bad index or no area add nothing.
 bool vertexNormalsEnvMap(MeshVertex* verts, const MeshFace* faces, int vertexCount, int faceCount);

@@ -54,8 +54,8 @@ void multiplyBy(Matrix44& m, const Matrix44& b) {
     float out[12];
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 4; ++c)
-            out[4 * r + c] = m.at(r, 0) * b.at(0, c) + m.at(r, 1) * b.at(1, c) +
-                             m.at(r, 2) * b.at(2, c);
+            out[4 * r + c] =
+                m.at(r, 0) * b.at(0, c) + m.at(r, 1) * b.at(1, c) + m.at(r, 2) * b.at(2, c);
         out[4 * r + 3] += m.at(r, 3);
     }
     for (int i = 0; i < 12; ++i) m.m[i] = out[i];

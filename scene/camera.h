@@ -14,9 +14,9 @@ struct Matrix44 {
 struct Camera {
     Vector3 eye;
     Vector3 target;
-    float roll;    // about the viewing axis
-    float fov;     // recorded only; the view scales carry its effect
-    float aspect;  // takes effect through viewScaleY
+    float roll;                      // about the viewing axis
+    float fov;                       // recorded only; the view scales carry its effect
+    float aspect;                    // takes effect through viewScaleY
     float projScaleX, projScaleY;    // applied to x / z and y / z by the projection
     float viewScaleX, viewScaleY;    // folded into the first two rows of the view matrix
     float tanHalfFovX, tanHalfFovY;  // recorded only
@@ -37,8 +37,7 @@ void translateBy(Matrix44& m, const Vector3& v);
 // m = m b as affine 3 x 4 matrices; row 3 becomes zero.
 void multiplyBy(Matrix44& m, const Matrix44& b);
 
-// Fills the projection fields the way every scene does: view scales 1 / tan(halfAngle) and
-// aspect / tan(halfAngle), projection scales 1. Eye, target and roll are zeroed.
+// Fills the camera as every scene does (view scales 1/tan and aspect/tan of halfAngle); eye zeroed.
 void setupSceneCamera(Camera& camera, float fov, float aspect, double halfAngle);
 // m = the camera's view matrix with the field of view folded in (lookAt, then scaleRows).
 void buildViewMatrix(Matrix44& m, const Camera& camera);

@@ -54,7 +54,9 @@ void VertexArray::projectVertices(const Camera& camera) {
     }
 }
 
-Mesh::~Mesh() { release(); }
+Mesh::~Mesh() {
+    release();
+}
 
 void Mesh::release() {
     delete[] vertices.positions;
@@ -74,8 +76,8 @@ bool Mesh::allocate(int vertexCount, int faceCount) {
     restVertices.positions = new (std::nothrow) Vector3[vertexCount];
     restVertices.verts = new (std::nothrow) MeshVertex[vertexCount];
     faces.faces = new (std::nothrow) MeshFace[faceCount];
-    if (!vertices.positions || !vertices.verts || !restVertices.positions ||
-        !restVertices.verts || !faces.faces) {
+    if (!vertices.positions || !vertices.verts || !restVertices.positions || !restVertices.verts ||
+        !faces.faces) {
         release();
         return false;
     }

@@ -1,5 +1,4 @@
-// The drawable triangle mesh: built once from a 3DS object or as a tube, transformed, projected
-// and drawn every frame.
+// The drawable triangle mesh: built once (3DS object or tube), transformed and drawn per frame.
 #pragma once
 #include <cstdint>
 
@@ -16,8 +15,7 @@ struct VertexArray {
 
     // View-space x, y, z of every vertex = view (position, 1); row 3 of view is not read.
     void transformVertices(const Matrix44& view);
-    // Clip code and screen position (x / z times projScaleX, -y / z times projScaleY) of every
-    // vertex; vertices at or behind the eye get a screen position too, which only the clipper sees.
+    // Clip code and screen position (x / z * projScaleX, -y / z * projScaleY) of every vertex.
     void projectVertices(const Camera& camera);
 };
 
@@ -36,7 +34,7 @@ struct FaceList {
 // A mesh starts empty (zero counts, which every operation handles) and is built once. The
 // working vertices are deformed, transformed and drawn; the rest positions keep the built shape.
 class Mesh {
-public:
+  public:
     VertexArray vertices;
     FaceList faces;
     VertexArray restVertices;
@@ -46,20 +44,18 @@ public:
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;
 
-    // Builds from the object `name` of the 3DS file `path`: file (X, Y, Z) becomes (-X, Z, Y),
-    // mapping (u, v) becomes (u, -v). Returns false, leaving the mesh empty, when the object is
-    // missing or empty, a face names a vertex the object lacks, or memory runs out.
+    // Builds from object `name` of a 3DS file; false (mesh left empty) if missing or unusable.
+    // File (X, Y, Z) becomes (-X, Z, Y) and mapping (u, v) becomes (u, -v).
     bool load3ds(const char* path, const char* name);
-    // Builds an open tube along y: rows rings of segments vertices, from y = -length / 2 up in
-    // steps of length / rows. Returns false, leaving the mesh empty, for fewer than one row or
-    // segment, or when memory runs out.
+    // Builds an open tube along y; false (mesh left empty) for no rows or segments, or no memory.
+    // Rows start at y = -length / 2 and step by length / rows, so the last stops one step short.
     bool makeTube(float length, float diameter, int rows, int segments);
-    // Working x and z = rest x and z times factors[i]; y is kept. One factor per vertex.
+    // Working x and z = rest x and z times factors[i] (one per vertex); y is kept.
     void scaleXZ(const float* factors);
-    // Working position = rest position times factors[i]. One factor per vertex.
+    // Working position = rest position times factors[i] (one per vertex).
     void scaleRadial(const float* factors);
 
-private:
+  private:
     void release();
     bool allocate(int vertexCount, int faceCount);
 };
@@ -68,7 +64,6 @@ private:
 void fillDepthList(DepthEntry* list, const Mesh& mesh);
 // Sets each entry's depth to the sum of its face's three view-space z.
 void setFaceDepths(DepthEntry* list, int count);
-// Draws the faces of the list in order: a face with no clip flag at any corner straight through
-// the renderer, any other through the clipper from plane 1. dual picks drawTriangleDual and
-// drawClippedTriangleDual over the single-unit pair.
+// Draws the listed faces in order, unflagged ones directly, others through the clipper.
+// dual picks the two-unit pair (drawTriangleDual, drawClippedTriangleDual).
 void drawFaces(const DepthEntry* list, int count, bool dual);
