@@ -1,0 +1,46 @@
+// The music stage of the driver and the position callback that times the show.
+#include "app/music.h"
+
+#include "app/driver.h"
+#include "platform/audio.h"
+#include "platform/platform.h"
+
+std::atomic<int32_t> musicRow{0};
+std::atomic<int32_t> musicOrder{0};
+std::atomic<float> syncTime{0.0f};
+
+void onMusicPosition(uint32_t, uint32_t, uint32_t data) {
+    musicRow.store(static_cast<int32_t>(data >> 16));
+    musicOrder.store(static_cast<int32_t>(data & 0xFFFFu));
+    const uint32_t tick = platformTicks();
+    // The clock's start tick is written once, by the main thread's first clock update.
+    const float startTick = clockStartTick;
+    if (startTick == -1.0f)
+        syncTime.store(0.0f);
+    else
+        syncTime.store(static_cast<float>((static_cast<double>(tick) - startTick) * 0.001));
+}
+
+void startMusicSync(uint32_t handle) {
+    audioSetPositionSync(handle, onMusicPosition);
+}
+
+std::string startMusic(const char* modulePath) {
+    audioVersion();
+    audioInit();
+    std::string error;
+    const uint32_t handle = audioLoadMusic(modulePath, &error);
+    if (handle == 0) {
+        audioFree();
+        return error;
+    }
+    audioStart();
+    startMusicSync(handle);
+    audioPlay(handle);
+    return std::string();
+}
+
+void stopMusic() {
+    audioStop();
+    audioFree();
+}

@@ -1,0 +1,350 @@
+// Music player: libopenmpt renders, SDL audio (or our own clock thread when silent) plays.
+#include "platform/audio.h"
+
+#include <SDL.h>
+#include <libopenmpt/libopenmpt.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr int kScratchFrames = 1024;            // largest discarded block
+constexpr size_t kMaxModuleBytes = 256u << 20;  // no module comes near; a guard against mistakes
+constexpr int kClockBlockFrames = 256;          // 5.8 ms: the silent clock's rendering step
+constexpr size_t kReportCapacity = 64;          // far more rows than one block can begin
+constexpr uint32_t kSyncId = 1;
+
+// Reads the whole file at `path` into `bytes`; false with *error naming it and the reason.
+bool readFile(const char* path, std::vector<uint8_t>& bytes, std::string* error) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        *error = std::string("cannot open the music file ") + path + ": " + std::strerror(errno);
+        return false;
+    }
+    uint8_t chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= kMaxModuleBytes)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const int readError = std::ferror(f) ? errno : 0;
+    std::fclose(f);
+    if (readError) {
+        *error =
+            std::string("cannot read the music file ") + path + ": " + std::strerror(readError);
+        return false;
+    }
+    if (bytes.size() > kMaxModuleBytes) {
+        *error = std::string("the music file ") + path + " is too large to be a module";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+OfflineMusic::OfflineMusic() = default;
+
+OfflineMusic::~OfflineMusic() {
+    close();
+}
+
+bool OfflineMusic::open(const char* path, std::string* error) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!readFile(path, bytes, &reason)) {
+        if (error) *error = reason;
+        return false;
+    }
+    return openMemory(bytes.data(), bytes.size(), path, error);
+}
+
+bool OfflineMusic::openMemory(const void* data, size_t size, const char* name, std::string* error) {
+    close();
+    if (size == 0) {
+        if (error) *error = std::string("the music file ") + name + " is empty";
+        return false;
+    }
+    int code = 0;
+    const char* message = nullptr;
+    module_ = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
+                                                 openmpt_error_func_store, nullptr, &code, &message,
+                                                 nullptr);
+    if (!module_) {
+        if (error) {
+            const char* text = message ? message : openmpt_error_string(code);
+            *error = std::string("cannot play the music file ") + name + ": " +
+                     (text ? text : "not a module");
+            if (text) openmpt_free_string(text);
+        } else if (message) {
+            openmpt_free_string(message);
+        }
+        return false;
+    }
+    if (message) openmpt_free_string(message);
+    // Without this, libopenmpt fades out for 0.1 s after the last row, rendering that tail
+    // at order 0, row 0: a position that never plays.
+    openmpt_module_ctl_set_text(module_, "play.at_end", "stop");
+    // libopenmpt's default dither noise depends on how the song is cut into reads; without
+    // it the song renders to the same samples whatever the block sizes.
+    openmpt_module_ctl_set_integer(module_, "dither", 0);
+    scratch_.assign(2 * kScratchFrames, 0);
+    frame_ = 0;
+    order_ = row_ = -1;
+    nextTick_ = 0;
+    ticksSinceRow_ = 0;
+    ended_ = false;
+    inexact_ = 0;
+    return true;
+}
+
+void OfflineMusic::close() {
+    if (module_) openmpt_module_destroy(module_);
+    module_ = nullptr;
+    ended_ = true;
+}
+
+int OfflineMusic::tickFrames() const {
+    // Classic tempo: a tick lasts 2.5 / tempo seconds, cut to whole frames.
+    const int tempo = std::max(1, openmpt_module_get_current_tempo(module_));
+    return kMusicSampleRate * 5 / (2 * tempo);
+}
+
+int OfflineMusic::render(int16_t* out, int frames, std::vector<PositionReport>& reports) {
+    int done = 0;
+    while (done < frames && !ended_ && reports.size() < reports.capacity()) {
+        // A row can only begin on a tick, so frames near the predicted tick are rendered one
+        // at a time; each read that renders a row's first frame leaves libopenmpt on that row.
+        const int64_t windowStart = nextTick_ - tickMargin();
+        const bool stepping = frame_ >= windowStart;
+        int want = 1;
+        if (!stepping) {
+            want = static_cast<int>(std::min<int64_t>(frames - done, windowStart - frame_));
+            if (!out) want = std::min(want, kScratchFrames);
+        }
+        int16_t* dst = out ? out + 2 * done : scratch_.data();
+        const int got = static_cast<int>(
+            openmpt_module_read_interleaved_stereo(module_, kMusicSampleRate, want, dst));
+        if (got == 0) {
+            ended_ = true;
+            break;
+        }
+        const int64_t first = frame_;
+        frame_ += got;
+        done += got;
+        const int32_t order = openmpt_module_get_current_order(module_);
+        const int32_t row = openmpt_module_get_current_row(module_);
+        if (order != order_ || row != row_) {
+            if (got != 1) ++inexact_;  // the tick came early; its frame is somewhere in the block
+            reports.push_back({first, order, row});
+            order_ = order;
+            row_ = row;
+            nextTick_ = first + tickFrames();
+            ticksSinceRow_ = 0;
+        } else if (stepping && frame_ > nextTick_ + tickMargin()) {
+            // The predicted tick began inside the window without a new row. The tempo read
+            // now is that tick's, so it predicts the next one.
+            nextTick_ += tickFrames();
+            ++ticksSinceRow_;
+        }
+    }
+    return done;
+}
+
+namespace {
+
+// The one real-time player. The audio thread (SDL's callback or our clock thread) touches
+// `music` and `reports` only while `playing`; the main thread touches them only before
+// playing starts and after the thread has stopped.
+struct Player {
+    OfflineMusic music;
+    std::vector<PositionReport> reports;
+    std::atomic<uint32_t> handle{0};  // of the loaded module; 0 when none
+    std::atomic<MusicSyncProc> proc{nullptr};
+    std::atomic<bool> playing{false};
+    uint32_t lastHandle = 0;
+    bool initialised = false;
+    bool sdlAudio = false;  // the SDL audio subsystem is up
+    bool silent = false;
+    SDL_AudioDeviceID device = 0;
+    bool outputRunning = false;
+    std::thread clock;
+    std::mutex mutex;  // guards `stopping` and the clock thread's waits
+    std::condition_variable wake;
+    bool stopping = false;
+};
+
+Player player;
+
+void dispatch(const PositionReport& report) {
+    if (MusicSyncProc proc = player.proc.load())
+        proc(kSyncId, player.handle.load(), packPosition(report.order, report.row));
+}
+
+// Renders the device's buffer; the reports go out as the buffer is handed to the device.
+void deviceCallback(void*, Uint8* stream, int bytes) {
+    auto* out = reinterpret_cast<int16_t*>(stream);
+    const int frames = bytes / 4;
+    int done = 0;
+    if (player.playing.load(std::memory_order_acquire)) {
+        while (done < frames && !player.music.ended()) {
+            const int n = player.music.render(out + 2 * done, frames - done, player.reports);
+            for (const PositionReport& report : player.reports) dispatch(report);
+            player.reports.clear();
+            if (n == 0) break;
+            done += n;
+        }
+    }
+    std::memset(out + 2 * done, 0, static_cast<size_t>(frames - done) * 4);
+}
+
+std::chrono::steady_clock::time_point frameTime(std::chrono::steady_clock::time_point epoch,
+                                                int64_t frame) {
+    return epoch + std::chrono::nanoseconds(frame * 1000000000LL / kMusicSampleRate);
+}
+
+// Silent playback: renders a little ahead and reports each row at the moment its first
+// frame would be heard, timed by the steady clock from the moment play began.
+void clockLoop() {
+    auto stopRequested = [] { return player.stopping; };
+    std::unique_lock<std::mutex> lock(player.mutex);
+    player.wake.wait(lock, [] { return player.stopping || player.playing.load(); });
+    const auto epoch = std::chrono::steady_clock::now();
+    while (!player.stopping && !player.music.ended()) {
+        lock.unlock();
+        player.music.render(nullptr, kClockBlockFrames, player.reports);
+        lock.lock();
+        for (const PositionReport& report : player.reports) {
+            if (player.wake.wait_until(lock, frameTime(epoch, report.frame), stopRequested)) return;
+            lock.unlock();
+            dispatch(report);
+            lock.lock();
+        }
+        player.reports.clear();
+        player.wake.wait_until(lock, frameTime(epoch, player.music.framesRendered()),
+                               stopRequested);
+    }
+    player.wake.wait(lock, stopRequested);
+}
+
+}  // namespace
+
+uint32_t audioVersion() {
+    return openmpt_get_library_version();
+}
+
+void audioInit() {
+    if (player.initialised) return;
+    player.initialised = true;
+    player.reports.reserve(kReportCapacity);
+    player.silent = true;
+    std::string why;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        why = std::string("SDL audio does not start: ") + SDL_GetError();
+    } else {
+        player.sdlAudio = true;
+        const char* driver = SDL_GetCurrentAudioDriver();
+        if (driver && std::strcmp(driver, "dummy") == 0) {
+            // SDL's dummy driver paces its callback in whole milliseconds, so the music
+            // would drift; our clock thread keeps exact time.
+            why = "the audio driver \"dummy\" has no output";
+        } else {
+            SDL_AudioSpec want{};
+            want.freq = kMusicSampleRate;
+            want.format = AUDIO_S16SYS;
+            want.channels = 2;
+            want.samples = kMusicDeviceFrames;
+            want.callback = deviceCallback;
+            player.device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+            if (player.device == 0)
+                why = std::string("cannot open the default audio device: ") + SDL_GetError();
+            else
+                player.silent = false;
+        }
+    }
+    if (player.silent)
+        std::fprintf(stderr, "music: no sound (%s); the music runs silently in real time\n",
+                     why.c_str());
+}
+
+bool audioIsSilent() {
+    return player.silent;
+}
+
+uint32_t audioLoadMusic(const char* path, std::string* error) {
+    if (player.playing.load()) {
+        if (error)
+            *error =
+                std::string("cannot load the music file ") + path + ": another module is playing";
+        return 0;
+    }
+    player.handle = 0;
+    if (!player.music.open(path, error)) return 0;
+    player.handle = ++player.lastHandle;
+    return player.handle;
+}
+
+void audioStart() {
+    if (!player.initialised || player.outputRunning) return;
+    player.outputRunning = true;
+    if (player.silent) {
+        player.stopping = false;
+        player.clock = std::thread(clockLoop);
+    } else {
+        SDL_PauseAudioDevice(player.device, 0);
+    }
+}
+
+uint32_t audioSetPositionSync(uint32_t handle, MusicSyncProc proc) {
+    if (handle == 0 || handle != player.handle.load()) return 0;
+    player.proc = proc;
+    return kSyncId;
+}
+
+bool audioPlay(uint32_t handle) {
+    if (handle == 0 || handle != player.handle.load()) return false;
+    {
+        std::lock_guard<std::mutex> lock(player.mutex);
+        player.playing.store(true, std::memory_order_release);
+    }
+    player.wake.notify_all();
+    return true;
+}
+
+void audioStop() {
+    if (player.outputRunning) {
+        if (player.silent) {
+            {
+                std::lock_guard<std::mutex> lock(player.mutex);
+                player.stopping = true;
+            }
+            player.wake.notify_all();
+            player.clock.join();
+        } else {
+            // SDL runs the callback under the device lock and checks the pause flag under
+            // it, so once this returns no callback is running or will start.
+            SDL_PauseAudioDevice(player.device, 1);
+        }
+        player.outputRunning = false;
+    }
+    player.playing = false;
+}
+
+void audioFree() {
+    audioStop();
+    if (player.device) SDL_CloseAudioDevice(player.device);
+    player.device = 0;
+    if (player.sdlAudio) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    player.sdlAudio = false;
+    player.music.close();
+    player.handle = 0;
+    player.proc = nullptr;
+    player.initialised = false;
+    player.silent = false;
+}

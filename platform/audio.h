@@ -1,0 +1,99 @@
+// Music player over libopenmpt and SDL audio: sample-exact offline rendering and real-time play.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct openmpt_module;
+
+constexpr int kMusicSampleRate = 44100;  // frames per second; every frame is two int16 samples
+constexpr int kMusicDeviceFrames = 512;  // frames per device buffer (11.6 ms)
+
+// One change of the playing position: (order, row) begins at `frame`.
+struct PositionReport {
+    int64_t frame;  // first stereo frame of the row, counted from the start of the song
+    int32_t order;
+    int32_t row;
+};
+
+// Position as the sync callback receives it: row * 65536 + order.
+inline uint32_t packPosition(int32_t order, int32_t row) {
+    return (static_cast<uint32_t>(row) << 16) | (static_cast<uint32_t>(order) & 0xFFFFu);
+}
+
+// Plays a module without any device, block by block, on demand. Each row's start is found
+// to the frame: libopenmpt moves to a new row only when it renders that row's first frame,
+// so the player renders frame by frame across every predicted tick boundary and in bulk
+// in between.
+class OfflineMusic {
+  public:
+    OfflineMusic();
+    ~OfflineMusic();
+    OfflineMusic(const OfflineMusic&) = delete;
+    OfflineMusic& operator=(const OfflineMusic&) = delete;
+
+    // Loads the module file at `path`; false with *error naming the file and the reason.
+    bool open(const char* path, std::string* error);
+    // Loads a module held in memory; `name` stands for the file in messages.
+    bool openMemory(const void* data, size_t size, const char* name, std::string* error);
+    // Forgets the module; render then produces nothing.
+    void close();
+    bool isOpen() const { return module_ != nullptr; }
+
+    // Renders up to `frames` stereo frames (interleaved left, right) into `out`, or discards
+    // them when `out` is null, and appends a report for each position that begins inside
+    // them. Returns the frames rendered: fewer at the end of the song, or when `reports` is
+    // at its capacity (it never grows, so reserve room). Allocates nothing.
+    int render(int16_t* out, int frames, std::vector<PositionReport>& reports);
+
+    // Frames rendered since the module was opened.
+    int64_t framesRendered() const { return frame_; }
+    // Whether the song has ended; render returns 0 from then on.
+    bool ended() const { return ended_; }
+    // Reports whose frame is only the start of the block they were found in: a tick came
+    // much earlier than predicted (tempo modes other than the classic one).
+    int32_t inexactReports() const { return inexact_; }
+
+  private:
+    int tickFrames() const;
+    // Frames rendered one by one on each side of a predicted tick. The prediction is exact
+    // for the classic tempo; the margin absorbs rounding drift over unobserved ticks.
+    int tickMargin() const { return 2 + ticksSinceRow_; }
+
+    openmpt_module* module_ = nullptr;
+    int64_t frame_ = 0;   // frames rendered so far
+    int32_t order_ = -1;  // last reported position; none yet
+    int32_t row_ = -1;
+    int64_t nextTick_ = 0;   // predicted first frame of the next tick
+    int ticksSinceRow_ = 0;  // ticks predicted since the last observed row start
+    bool ended_ = true;      // until a module opens
+    int32_t inexact_ = 0;
+    std::vector<int16_t> scratch_;  // destination of discarded audio
+};
+
+// Position callback, as the player calls it: the sync's id, the music handle, and the
+// position packed by packPosition.
+using MusicSyncProc = void (*)(uint32_t sync, uint32_t channel, uint32_t data);
+
+// Version of the module player, as libopenmpt's major << 24 | minor << 16 | patch.
+uint32_t audioVersion();
+// Opens the default output device (44100 Hz, stereo, paused). When no device opens, or the
+// driver plays nothing ("dummy"), music will run silently in real time instead; this is said
+// once on standard error.
+void audioInit();
+// Whether playback runs without sound on the player's own clock thread.
+bool audioIsSilent();
+// Loads the module to play (one at a time, replacing any other). Returns its handle, or 0
+// with *error naming the file and the reason.
+uint32_t audioLoadMusic(const char* path, std::string* error);
+// Starts output; until a module plays it is silence.
+void audioStart();
+// Installs `proc` as the position callback of `handle`; returns the sync's id, 0 if unknown.
+uint32_t audioSetPositionSync(uint32_t handle, MusicSyncProc proc);
+// Plays the module from where it stands (its start, once loaded); false if `handle` is unknown.
+bool audioPlay(uint32_t handle);
+// Stops output; when it returns, no callback runs and none will.
+void audioStop();
+// Releases the module and the audio device. Safe to call at any time, more than once.
+void audioFree();
