@@ -34,6 +34,7 @@ struct TentaclePoint {
     float forceScale;
     float radius;  // tube radius here
 };
+static_assert(sizeof(TentaclePoint) == 18 * sizeof(float), "a chain point is eighteen floats");
 
 // A point that pulls the chains towards itself within `radius`.
 struct Attractor {

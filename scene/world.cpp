@@ -134,9 +134,13 @@ void buildWorldViewMatrix(WorldCamera& camera) {
     Matrix34& m = camera.viewMatrix;
     m = kIdentityMatrix;
     matrixTranslateWorld(-camera.eye.x, -camera.eye.y, -camera.eye.z, m);
-    matrixRotateWorldY(float(-std::atan2(-double(d.x), -double(d.z))), m);
-    matrixRotateWorldX(
-        float(std::atan2(-double(d.y), std::sqrt(double(d.x) * d.x + double(d.z) * d.z))), m);
+    // target - eye rather than -direction: when eye and target coincide both angles are +0,
+    // where negated zeros would make atan2 return -pi and turn the view around.
+    const double ax = camera.target.x - camera.eye.x;
+    const double ay = camera.target.y - camera.eye.y;
+    const double az = camera.target.z - camera.eye.z;
+    matrixRotateWorldY(float(-std::atan2(ax, az)), m);
+    matrixRotateWorldX(float(std::atan2(ay, std::sqrt(ax * ax + az * az))), m);
     matrixRotateWorldZ(camera.roll, m);
 }
 
