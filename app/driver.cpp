@@ -16,7 +16,7 @@
 DeviceFactory* gDeviceFactory = nullptr;
 DisplayDevice* gDisplayDevice = nullptr;
 
-float clockStartTick = -1.0f;
+std::atomic<float> clockStartTick{-1.0f};
 float clockTick = 0.0f;
 float now = 0.0f;
 float previous = 0.0f;
@@ -31,7 +31,7 @@ void updateClock() {
         previous = 0.0f;
         clockStartTick = clockTick;
     }
-    now = (clockTick - clockStartTick) * 0.001f;
+    now = (clockTick - clockStartTick.load()) * 0.001f;
     sceneTime = now - sceneStart;
     frameDelta = now - previous;
 }

@@ -1,5 +1,6 @@
 // The demo driver and the show clock: display up, assets, music, seven scenes, closing, shut-down.
 #pragma once
+#include <atomic>
 
 class DeviceFactory;
 class DisplayDevice;
@@ -8,7 +9,7 @@ extern DeviceFactory* gDeviceFactory;
 extern DisplayDevice* gDisplayDevice;
 
 // Show clock, in seconds (floats). The start tick is -1.0 until the first clock update.
-extern float clockStartTick;
+extern std::atomic<float> clockStartTick;  // read by the music callback's thread too
 extern float clockTick;
 extern float now;
 extern float previous;

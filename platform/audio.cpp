@@ -181,6 +181,7 @@ struct Player {
 };
 
 Player player;
+bool captureMode = false;  // a capture delivers the positions itself; nothing plays
 
 void dispatch(const PositionReport& report) {
     if (MusicSyncProc proc = player.proc.load())
@@ -239,9 +240,12 @@ uint32_t audioVersion() {
     return openmpt_get_library_version();
 }
 
+void audioSetCaptureMode(bool on) { captureMode = on; }
+
 void audioInit() {
     if (player.initialised) return;
     player.initialised = true;
+    if (captureMode) return;
     player.reports.reserve(kReportCapacity);
     player.silent = true;
     std::string why;
@@ -291,7 +295,7 @@ uint32_t audioLoadMusic(const char* path, std::string* error) {
 }
 
 void audioStart() {
-    if (!player.initialised || player.outputRunning) return;
+    if (!player.initialised || player.outputRunning || captureMode) return;
     player.outputRunning = true;
     if (player.silent) {
         player.stopping = false;

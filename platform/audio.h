@@ -82,6 +82,9 @@ uint32_t audioVersion();
 // driver plays nothing ("dummy"), music will run silently in real time instead; this is said
 // once on standard error.
 void audioInit();
+// In capture mode no device opens and nothing plays: the caller renders the module offline
+// and delivers the positions on its own virtual clock. Set before audioInit.
+void audioSetCaptureMode(bool on);
 // Whether playback runs without sound on the player's own clock thread.
 bool audioIsSilent();
 // Loads the module to play (one at a time, replacing any other). Returns its handle, or 0

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/capture.h"
 #include "platform/platform.h"
+
 
 namespace {
 
@@ -15,10 +17,11 @@ uint32_t startTicks = 0;           // SDL's tick count when the platform started
 bool fullscreenRequested = false;  // whether a display mode change was asked for
 std::atomic<bool> virtualTicks{false};  // ticks come from platformSetVirtualTicks, not the system
 std::atomic<uint32_t> virtualTickCount{0};
+Uint32 closeRequestEvent = 0;      // our own event type for a queued close request
 
 }  // namespace
 
-uint32_t platformTicks() { return virtualTicks ? virtualTickCount : SDL_GetTicks() - startTicks; }
+uint32_t platformTicks() { return virtualTicks ? virtualTickCount.load() : SDL_GetTicks() - startTicks; }
 
 void platformUseVirtualTicks(bool on) { virtualTicks = on; }
 
@@ -30,6 +33,7 @@ bool platformInit(std::string* error) {
         return false;
     }
     startTicks = SDL_GetTicks();
+    if (closeRequestEvent == 0) closeRequestEvent = SDL_RegisterEvents(1);
     return true;
 }
 
@@ -78,8 +82,14 @@ void platformRestoreDisplayMode() {
 }
 
 bool platformPollEvent(PlatformEvent& event) {
+    // SDL_PollEvent stops at a marker it puts behind the events queued when a poll loop
+    // starts, so events queued while handling (a close request, then the quit) would wait
+    // for the next frame. Taking events directly drains the queue, whatever was added late.
     SDL_Event e;
-    if (!SDL_PollEvent(&e)) return false;
+    if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) {
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) return false;
+    }
     event = PlatformEvent();
     switch (e.type) {
         case SDL_QUIT: event.type = PlatformEventType::Quit; break;
@@ -95,16 +105,19 @@ bool platformPollEvent(PlatformEvent& event) {
             else
                 event.type = PlatformEventType::Other;
             break;
-        default: event.type = PlatformEventType::Other; break;
+        default:
+            event.type = e.type == closeRequestEvent ? PlatformEventType::WindowClose
+                                                     : PlatformEventType::Other;
+            break;
     }
     return true;
 }
 
 void platformPostClose() {
+    // A window event pushed by hand is not delivered reliably, so the request has a type of
+    // its own; the pump sees it as the same close as the window manager's.
     SDL_Event e = {};
-    e.type = SDL_WINDOWEVENT;
-    e.window.event = SDL_WINDOWEVENT_CLOSE;
-    e.window.windowID = window ? SDL_GetWindowID(window) : 0;
+    e.type = closeRequestEvent;
     SDL_PushEvent(&e);
 }
 
@@ -136,7 +149,8 @@ bool platformCreateContext() {
     if (!window) return false;
     context = SDL_GL_CreateContext(window);
     if (!context) return false;
-    SDL_GL_SetSwapInterval(1);  // vsync where the driver offers it; refused otherwise
+    // Vsync where the driver offers it; a capture runs as fast as it can.
+    SDL_GL_SetSwapInterval(platformCapturing() ? 0 : 1);
     return true;
 }
 
@@ -154,7 +168,13 @@ bool platformDeleteContext() {
 void* platformGetProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 
 void platformSwapBuffers() {
-    if (window) SDL_GL_SwapWindow(window);
+    if (!window) return;
+    if (platformCapturing()) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window, &w, &h);
+        platformCaptureFrame(w, h);  // read back before the buffers change hands
+    }
+    SDL_GL_SwapWindow(window);
 }
 
 void platformFitViewport() {

@@ -1,0 +1,23 @@
+// Capture mode of the platform layer: a virtual clock that moves one frame per swap, and every
+// frame read back before the next one is drawn.
+#pragma once
+#include <cstdint>
+
+// Receives each presented frame: RGBA bytes, bottom row first, of the whole drawable.
+using CaptureFrameSink = void (*)(const uint8_t* rgba, int width, int height, void* user);
+// Called after each frame with the virtual time (ms) of the next frame, before it is drawn.
+using CaptureAdvance = void (*)(uint64_t frameIndex, uint32_t nextTicks, void* user);
+
+// Switches the platform to capture mode: ticks become virtual (0 until the first swap), and
+// every swap hands the frame to `sink`, moves the clock to the next frame's time
+// (k * 1000 / fps ms for frame k) and calls `advance`.
+void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance, void* user);
+// Whether capture mode is on.
+bool platformCapturing();
+// Number of frames presented so far in capture mode.
+uint64_t platformCapturedFrames();
+// Virtual time (ms) of frame k at the capture's frame rate.
+uint32_t platformCaptureFrameTicks(uint64_t frameIndex);
+// Reads the frame back and moves the clock on; called by the swap in capture mode, with the
+// frame still in the back buffer.
+void platformCaptureFrame(int width, int height);

@@ -1,0 +1,287 @@
+// The capture tool: the show on a virtual clock, each frame read back, the music rendered in
+// step, written as an MP4, PNG frames, stills or WAV.
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/datafiles.h"
+#include "app/driver.h"
+#include "app/music.h"
+#include "app/window.h"
+#include "platform/audio.h"
+#include "platform/capture.h"
+#include "platform/platform.h"
+#include "tools/capture/options.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The whole song up to the stop order, rendered before the show runs, with its positions.
+struct Track {
+    std::vector<int16_t> samples;  // interleaved stereo
+    std::vector<PositionReport> reports;
+    int64_t endFrame = 0;  // first frame of the stop order (or the song's end)
+};
+
+struct Capture {
+    CaptureOptions options;
+    Track track;
+    size_t nextReport = 0;
+    FILE* video = nullptr;  // ffmpeg's standard input
+    std::string audioTemp;
+    bool writeVideo = false, writeFrames = false, writeAudio = false;
+    size_t shotsLeft = 0;
+    Clock::time_point started, lastProgress;
+    std::string failure;
+};
+
+// Renders the module from its start until `untilOrder` begins or the song ends.
+bool renderTrack(const std::string& path, int untilOrder, Track& track, std::string* error) {
+    OfflineMusic music;
+    if (!music.open(path.c_str(), error)) return false;
+    std::vector<PositionReport> block;
+    block.reserve(4096);
+    const int kBlock = 4096;
+    std::vector<int16_t> buffer(kBlock * 2);
+    for (;;) {
+        block.clear();
+        int64_t start = music.framesRendered();
+        int got = music.render(buffer.data(), kBlock, block);
+        for (const PositionReport& r : block) {
+            if (r.order >= untilOrder) {
+                track.endFrame = r.frame;
+                track.samples.insert(track.samples.end(), buffer.begin(),
+                                     buffer.begin() + 2 * (r.frame - start));
+                return true;
+            }
+            track.reports.push_back(r);
+        }
+        track.samples.insert(track.samples.end(), buffer.begin(), buffer.begin() + 2 * got);
+        if (got == 0 || music.ended()) break;
+    }
+    track.endFrame = static_cast<int64_t>(track.samples.size() / 2);
+    return true;
+}
+
+// Writes interleaved 16-bit stereo at the music's rate as a WAV file.
+bool writeWav(const std::string& path, const int16_t* samples, size_t frames) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    auto u32 = [&](uint32_t v) { std::fwrite(&v, 4, 1, f); };
+    auto u16 = [&](uint16_t v) { std::fwrite(&v, 2, 1, f); };
+    uint32_t bytes = static_cast<uint32_t>(frames * 4);
+    std::fwrite("RIFF", 1, 4, f);
+    u32(36 + bytes);
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    u32(16);
+    u16(1);  // PCM
+    u16(2);
+    u32(kMusicSampleRate);
+    u32(kMusicSampleRate * 4);
+    u16(4);
+    u16(16);
+    std::fwrite("data", 1, 4, f);
+    u32(bytes);
+    bool ok = std::fwrite(samples, 4, frames, f) == frames;
+    return std::fclose(f) == 0 && ok;
+}
+
+// Writes a bottom-up RGBA frame as an opaque PNG.
+bool writeFramePng(const std::string& path, const uint8_t* rgba, int width, int height) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = PNG_FORMAT_RGB;
+    static std::vector<uint8_t> rgb;  // reused from frame to frame
+    rgb.resize(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0, j = 0; i < rgb.size(); i += 3, j += 4) {
+        rgb[i] = rgba[j];
+        rgb[i + 1] = rgba[j + 1];
+        rgb[i + 2] = rgba[j + 2];
+    }
+    // A negative stride reads the rows from the last one up: the read-back is bottom-up.
+    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), -width * 3, nullptr) != 0;
+}
+
+double showSeconds(const Capture& c) {
+    return static_cast<double>(platformCapturedFrames()) / c.options.fps;
+}
+
+void printProgress(Capture& c, bool final) {
+    Clock::time_point t = Clock::now();
+    if (!final && t - c.lastProgress < std::chrono::milliseconds(250)) return;
+    c.lastProgress = t;
+    double wall = std::chrono::duration<double>(t - c.started).count();
+    double shown = showSeconds(c);
+    double total = static_cast<double>(c.track.endFrame) / kMusicSampleRate;
+    double fps = wall > 0 ? platformCapturedFrames() / wall : 0;
+    double speed = wall > 0 ? shown / wall : 0;
+    double left = speed > 0 ? (total - shown) / speed : 0;
+    if (final) {
+        std::fprintf(stderr,
+                     "\rcaptured %llu frames: %.2f s of show in %.2f s of wall time (ratio %.2f)"
+                     "          \n",
+                     static_cast<unsigned long long>(platformCapturedFrames()), shown, wall,
+                     shown > 0 ? wall / shown : 0.0);
+        return;
+    }
+    int width = 24, filled = total > 0 ? static_cast<int>(width * shown / total) : 0;
+    if (filled > width) filled = width;
+    std::string bar(filled, '#');
+    bar.append(width - filled, '-');
+    std::fprintf(stderr, "\r[%s] order %2d row %3d | frame %6llu | %5.1f fps | %4.0f s left ",
+                 bar.c_str(), musicOrder.load(), musicRow.load(),
+                 static_cast<unsigned long long>(platformCapturedFrames()), fps, left);
+}
+
+// Each presented frame: stills, PNG frames, the video pipe.
+void onFrame(const uint8_t* rgba, int width, int height, void* user) {
+    Capture& c = *static_cast<Capture*>(user);
+    int order = musicOrder, row = musicRow;
+    for (ShotRequest& shot : c.options.shots) {
+        if (shot.taken || order < shot.order || (order == shot.order && row < shot.row)) continue;
+        shot.taken = true;
+        --c.shotsLeft;
+        if (!writeFramePng(shot.path, rgba, width, height))
+            c.failure = "cannot write the still " + shot.path;
+    }
+    if (c.writeFrames) {
+        char name[64];
+        std::snprintf(name, sizeof name, "/frame-%06llu.png",
+                      static_cast<unsigned long long>(platformCapturedFrames()));
+        if (!writeFramePng(c.options.framesDir + name, rgba, width, height))
+            c.failure = "cannot write frames into " + c.options.framesDir;
+    }
+    if (c.video) {
+        size_t bytes = static_cast<size_t>(width) * height * 4;
+        if (std::fwrite(rgba, 1, bytes, c.video) != bytes)
+            c.failure = "the encoder (ffmpeg) stopped taking frames";
+    }
+    printProgress(c, false);
+}
+
+// Before the next frame: deliver every position whose first sample the clock has passed.
+void onAdvance(uint64_t frameIndex, uint32_t nextTicks, void* user) {
+    Capture& c = *static_cast<Capture*>(user);
+    int64_t now = static_cast<int64_t>(frameIndex) * kMusicSampleRate;  // in frames x fps
+    while (c.nextReport < c.track.reports.size() &&
+           c.track.reports[c.nextReport].frame * c.options.fps <= now) {
+        const PositionReport& r = c.track.reports[c.nextReport++];
+        // The report arrives with the tick at which its row began, as it would in real time.
+        platformSetVirtualTicks(static_cast<uint32_t>(r.frame * 1000 / kMusicSampleRate));
+        onMusicPosition(0, 0, packPosition(r.order, r.row));
+    }
+    platformSetVirtualTicks(nextTicks);
+    bool done = c.track.endFrame * c.options.fps <= now;  // the stop order has begun
+    if (!c.options.shots.empty() && c.shotsLeft == 0 && !c.writeVideo && !c.writeFrames &&
+        !c.writeAudio)
+        done = true;
+    if (!c.failure.empty()) done = true;
+    if (done) platformPostQuit();
+}
+
+bool startEncoder(Capture& c) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+        c.failure = "the ffmpeg program is not installed; it encodes the video";
+        return false;
+    }
+    const CaptureOptions& o = c.options;
+    std::string cmd = "ffmpeg -y -loglevel error -f rawvideo -pix_fmt rgba -s " +
+                      std::to_string(o.width) + "x" + std::to_string(o.height) + " -framerate " +
+                      std::to_string(o.fps) + " -i - -i '" + c.audioTemp +
+                      "' -vf 'vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2' -c:v libx264 -preset veryfast"
+                      " -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart '" +
+                      o.output + "'";
+    c.video = popen(cmd.c_str(), "w");
+    if (!c.video) c.failure = "cannot start ffmpeg";
+    return c.video != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static Capture c;
+    std::string error;
+    bool help = false;
+    if (!parseCaptureOptions(argc, argv, c.options, &error, &help)) {
+        std::fprintf(stderr, "demo-capture: %s\n%s", error.c_str(), captureUsage());
+        return 2;
+    }
+    if (help) {
+        std::fputs(captureUsage(), stdout);
+        return 0;
+    }
+    CaptureOptions& o = c.options;
+    c.writeFrames = !o.framesDir.empty();
+    c.writeAudio = !o.audioPath.empty();
+    c.writeVideo = !c.writeFrames && (o.outputGiven || (o.shots.empty() && !c.writeAudio));
+    c.shotsLeft = o.shots.size();
+    if (c.writeFrames) mkdir(o.framesDir.c_str(), 0755);
+
+    chooseDataDir(o.dataDir.empty() ? nullptr : o.dataDir.c_str());
+    std::string missing = checkDataFiles();
+    if (!missing.empty()) {
+        std::fprintf(stderr, "demo-capture: %s", missing.c_str());
+        return 1;
+    }
+    if (!renderTrack(dataPath(kModuleFile), o.untilOrder, c.track, &error)) {
+        std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+        return 1;
+    }
+    if (c.writeVideo) {
+        c.audioTemp = o.output + ".audio.wav";
+        if (!writeWav(c.audioTemp, c.track.samples.data(), c.track.samples.size() / 2)) {
+            std::fprintf(stderr, "demo-capture: cannot write %s\n", c.audioTemp.c_str());
+            return 1;
+        }
+        if (!startEncoder(c)) {
+            std::fprintf(stderr, "demo-capture: %s\n", c.failure.c_str());
+            return 1;
+        }
+    }
+
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);  // no display server needed
+    audioSetCaptureMode(true);                  // positions come from the track above
+    platformBeginCapture(o.fps, onFrame, onAdvance, &c);
+    gScreenWidth = o.width;
+    gScreenHeight = o.height;
+    if (!platformInit(&error) ||
+        !platformCreateWindow(o.width, o.height, "Windows example title", &error)) {
+        std::fprintf(stderr, "demo-capture: cannot open an offscreen window: %s\n", error.c_str());
+        return 1;
+    }
+    c.started = c.lastProgress = Clock::now();
+    int code = runDemo(o.width, o.height, 16);
+    platformShutdown();
+    printProgress(c, true);
+
+    // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
+    size_t frames = static_cast<size_t>(platformCapturedFrames() * kMusicSampleRate / o.fps);
+    c.track.samples.resize(frames * 2, 0);
+    if (c.video) {
+        int status = pclose(c.video);
+        unlink(c.audioTemp.c_str());
+        if (status != 0 && c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;
+    }
+    if (c.writeAudio && !writeWav(o.audioPath, c.track.samples.data(), frames))
+        c.failure = "cannot write " + o.audioPath;
+    for (const ShotRequest& shot : o.shots)
+        if (!shot.taken && c.failure.empty())
+            c.failure = "the show ended before order " + std::to_string(shot.order) + " row " +
+                        std::to_string(shot.row) + ", so " + shot.path + " was not written";
+    if (!c.failure.empty()) {
+        std::fprintf(stderr, "demo-capture: %s\n", c.failure.c_str());
+        return 1;
+    }
+    if (code != 0) return code;
+    if (c.writeVideo) std::fprintf(stderr, "demo-capture: wrote %s\n", o.output.c_str());
+    return 0;
+}

@@ -1,0 +1,30 @@
+// Command line of the capture tool.
+#pragma once
+#include <string>
+#include <vector>
+
+// One requested still: the first frame presented at or after (order, row).
+struct ShotRequest {
+    int order = 0;
+    int row = 0;
+    std::string path;
+    bool taken = false;
+};
+
+struct CaptureOptions {
+    std::string output = "show.mp4";  // MP4 (H.264 + AAC) unless frames or shots only
+    std::string framesDir;            // when set, every frame as PNG instead of a video
+    std::string audioPath;            // when set, the music alone as WAV
+    int fps = 60;
+    int width = 640, height = 480;
+    std::vector<ShotRequest> shots;
+    int untilOrder = 33;
+    std::string dataDir;              // empty: as the show finds it
+    bool outputGiven = false;
+};
+
+// Parses argv into options. Returns false with *error set (or *help true for --help).
+bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string* error,
+                         bool* help);
+// The usage text.
+const char* captureUsage();
