@@ -1,0 +1,63 @@
+// The Heart scene: a shiny heart circling before orange rays, under the greetings panel.
+#include <cmath>
+
+#include "app/assets.h"
+#include "effects/clipper.h"
+#include "scenes/common.h"
+#include "scenes/scenes.h"
+
+namespace {
+
+constexpr int kEndOrder = 28;
+constexpr size_t kListBytes = 400000;
+
+DepthList heartList;
+
+void drawHeart(Camera& camera, float p) {
+    gRenderer->bindTexture0(texLogoenv);
+    gRenderer->setState(1, 1);
+    gRenderer->setBlendMode(2);
+    camera.eye = {float(120.0 * std::sin(p + 0.42)), float(10.0 * std::cos(p + 0.21)),
+                  float(120.0 * std::cos(p + 0.42))};
+    camera.target = {1.0f, 0.0f, 1.0f};
+    camera.roll = 180.0f;
+    Matrix44 view;
+    viewMesh(meshHeart, camera, view);
+    vertexNormalsEnvMap(meshHeart.vertices.verts, meshHeart.faces.faces, meshHeart.vertices.count,
+                        meshHeart.faces.count);
+    heartList.sortByDepth(meshHeart);
+    heartList.draw(true);
+}
+
+// The panel lies over everything, slightly dimmed, with the depth test off while it is drawn.
+void drawPanel() {
+    gRenderer->setState(1, 0);
+    gRenderer->setBlendMode(4);
+    gRenderer->bindTexture0(texGreets);
+    MeshVertex quad[4];
+    drawScreenRect(quad, -0.8f, 0.8f, 0.8f, -0.8f, 0.0f, 0.0f, 1.0f, 1.0f, 0.95f);
+    gRenderer->setState(1, 1);
+}
+
+}  // namespace
+
+int runHeartScene() {
+    heartList.prepare(meshHeart, kListBytes);
+    reserveEnvMapTables(meshHeart.vertices.count);
+    Camera camera;
+    setupCamera61(camera, 1.2f);
+    setProjection(0.0f, 0.0f, 1.0f, 1.0f);
+    gRenderer->bindTexture0(texLogoenv);
+    gRenderer->setState(1, 1);
+
+    return runSceneLoop(kEndOrder, [&] {
+        const float p = float(sceneTime * 0.5 * 1.7);
+        scenePhase = p;
+        gRenderer->setBlendMode(7);
+        gRenderer->setState(6, 1);
+        fillScreen(0.9453125f, 0.7109375f, 0.02734375f);
+        drawSixRayFan(p);
+        drawHeart(camera, p);
+        drawPanel();
+    });
+}
