@@ -35,6 +35,8 @@ struct Capture {
     Track track;
     size_t nextReport = 0;
     FILE* video = nullptr;  // ffmpeg's standard input
+    FILE* timeline = nullptr;
+    bool progressIsTerminal = false;
     std::string audioTemp;
     bool writeVideo = false, writeFrames = false, writeAudio = false;
     size_t shotsLeft = 0;
@@ -117,7 +119,9 @@ double showSeconds(const Capture& c) {
 
 void printProgress(Capture& c, bool final) {
     Clock::time_point t = Clock::now();
-    if (!final && t - c.lastProgress < std::chrono::milliseconds(250)) return;
+    // A terminal gets a bar redrawn in place; a log gets a line every ten seconds.
+    auto every = c.progressIsTerminal ? std::chrono::milliseconds(250) : std::chrono::seconds(10);
+    if (!final && t - c.lastProgress < every) return;
     c.lastProgress = t;
     double wall = std::chrono::duration<double>(t - c.started).count();
     double shown = showSeconds(c);
@@ -127,9 +131,9 @@ void printProgress(Capture& c, bool final) {
     double left = speed > 0 ? (total - shown) / speed : 0;
     if (final) {
         std::fprintf(stderr,
-                     "\rcaptured %llu frames: %.2f s of show in %.2f s of wall time (ratio %.2f)"
+                     "%scaptured %llu frames: %.2f s of show in %.2f s of wall time (ratio %.2f)"
                      "          \n",
-                     static_cast<unsigned long long>(platformCapturedFrames()), shown, wall,
+                     c.progressIsTerminal ? "\r" : "", static_cast<unsigned long long>(platformCapturedFrames()), shown, wall,
                      shown > 0 ? wall / shown : 0.0);
         return;
     }
@@ -137,15 +141,20 @@ void printProgress(Capture& c, bool final) {
     if (filled > width) filled = width;
     std::string bar(filled, '#');
     bar.append(width - filled, '-');
-    std::fprintf(stderr, "\r[%s] order %2d row %3d | frame %6llu | %5.1f fps | %4.0f s left ",
-                 bar.c_str(), musicOrder.load(), musicRow.load(),
-                 static_cast<unsigned long long>(platformCapturedFrames()), fps, left);
+    std::fprintf(stderr, "%s[%s] order %2d row %3d | frame %6llu | %5.1f fps | %4.0f s left %s",
+                 c.progressIsTerminal ? "\r" : "", bar.c_str(), musicOrder.load(), musicRow.load(),
+                 static_cast<unsigned long long>(platformCapturedFrames()), fps, left,
+                 c.progressIsTerminal ? "" : "\n");
 }
 
 // Each presented frame: stills, PNG frames, the video pipe.
 void onFrame(const uint8_t* rgba, int width, int height, void* user) {
     Capture& c = *static_cast<Capture*>(user);
     int order = musicOrder, row = musicRow;
+    if (c.timeline)
+        std::fprintf(c.timeline, "%llu %u %d %d\n",
+                     static_cast<unsigned long long>(platformCapturedFrames()), platformTicks(),
+                     order, row);
     for (ShotRequest& shot : c.options.shots) {
         if (shot.taken || order < shot.order || (order == shot.order && row < shot.row)) continue;
         shot.taken = true;
@@ -225,6 +234,11 @@ int main(int argc, char** argv) {
     c.writeVideo = !c.writeFrames && (o.outputGiven || (o.shots.empty() && !c.writeAudio));
     c.shotsLeft = o.shots.size();
     if (c.writeFrames) mkdir(o.framesDir.c_str(), 0755);
+    c.progressIsTerminal = isatty(2);
+    if (!o.timelinePath.empty() && !(c.timeline = std::fopen(o.timelinePath.c_str(), "w"))) {
+        std::fprintf(stderr, "demo-capture: cannot write %s\n", o.timelinePath.c_str());
+        return 1;
+    }
 
     chooseDataDir(o.dataDir.empty() ? nullptr : o.dataDir.c_str());
     std::string missing = checkDataFiles();
@@ -271,6 +285,7 @@ int main(int argc, char** argv) {
         unlink(c.audioTemp.c_str());
         if (status != 0 && c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;
     }
+    if (c.timeline && std::fclose(c.timeline) != 0) c.failure = "cannot write " + o.timelinePath;
     if (c.writeAudio && !writeWav(o.audioPath, c.track.samples.data(), frames))
         c.failure = "cannot write " + o.audioPath;
     for (const ShotRequest& shot : o.shots)

@@ -31,6 +31,7 @@ const char* captureUsage() {
            "                        (repeatable; with only shots, no video is encoded)\n"
            "  --until ORDER         stop when the music reaches ORDER (default 33, the end)\n"
            "  --data DIR            the data folder (default: ./data, else beside the program)\n"
+           "  --timeline FILE       one line per frame: frame, tick (ms), music order, row\n"
            "  --help                this text\n";
 }
 
@@ -86,6 +87,8 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* 
             }
         } else if (arg == "--data") {
             o.dataDir = value;
+        } else if (arg == "--timeline") {
+            o.timelinePath = value;
         } else {
             *error = "unknown option " + arg;
             return false;

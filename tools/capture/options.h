@@ -20,6 +20,7 @@ struct CaptureOptions {
     std::vector<ShotRequest> shots;
     int untilOrder = 33;
     std::string dataDir;              // empty: as the show finds it
+    std::string timelinePath;         // when set, one line per frame: frame, ticks, order, row
     bool outputGiven = false;
 };
 

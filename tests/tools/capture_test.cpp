@@ -1,0 +1,177 @@
+// The capture tool end to end: golden stills, determinism, sync to the music, a playable MP4.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kCapture = std::string(SHOW_BINARY_DIR) + "/demo-capture";
+const std::string kGolden = std::string(SHOW_SOURCE_DIR) + "/tests/golden";
+
+// A fresh scratch folder under the build tree.
+std::string scratch(const std::string& name) {
+    std::string dir = std::string(SHOW_BINARY_DIR) + "/capture-test-" + name;
+    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+    return dir;
+}
+
+// Runs the capture tool with `args`; returns its exit status.
+int capture(const std::string& args) {
+    std::string cmd = kCapture + " " + args + " >/dev/null 2>&1";
+    int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+bool readPng(const std::string& path, Picture& out) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    out.width = image.width;
+    out.height = image.height;
+    out.rgb.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+}
+
+// Output of a shell command.
+std::string shell(const std::string& cmd) {
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+    return out;
+}
+
+TEST(Capture, StillsMatchTheGoldenFrames) {
+    // Two moments of every scene and of the closing sequence, at the golden settings.
+    std::ifstream list(kGolden + "/shots.txt");
+    ASSERT_TRUE(list) << "no tests/golden/shots.txt";
+    std::string dir = scratch("golden"), args = "--size 320x240 --fps 15";
+    std::vector<std::string> names;
+    std::string line;
+    while (std::getline(list, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        int order, row;
+        char name[64];
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d %d %63s", &order, &row, name), 3);
+        names.push_back(name);
+        args += " --shot " + std::to_string(order) + ":" + std::to_string(row) + ":" + dir + "/" +
+                name + ".png";
+    }
+    ASSERT_EQ(capture(args), 0);
+    for (const std::string& name : names) {
+        Picture got, want;
+        ASSERT_TRUE(readPng(dir + "/" + name + ".png", got)) << name;
+        ASSERT_TRUE(readPng(kGolden + "/" + name + ".png", want)) << name;
+        ASSERT_EQ(got.width, want.width);
+        ASSERT_EQ(got.height, want.height);
+        // Software rasterisers may differ in a few edge pixels between machines; a real change
+        // (an object moved, a wrong colour, a missing layer) moves the mean or many pixels.
+        double sum = 0;
+        size_t far = 0;
+        for (size_t i = 0; i < got.rgb.size(); ++i) {
+            int d = std::abs(int(got.rgb[i]) - int(want.rgb[i]));
+            sum += d;
+            if (d > 64) ++far;
+        }
+        double mean = sum / got.rgb.size();
+        EXPECT_LT(mean, 2.0) << name << ": mean channel difference";
+        EXPECT_LT(far, got.rgb.size() / 100) << name << ": channels off by more than 64";
+    }
+}
+
+TEST(Capture, TwoRunsGiveTheSameFramesAndAudio) {
+    std::string a = scratch("det-a"), b = scratch("det-b");
+    const std::string common = " --size 160x120 --fps 20 --until 1";
+    ASSERT_EQ(capture("--frames " + a + "/frames --audio " + a + "/music.wav" + common), 0);
+    ASSERT_EQ(capture("--frames " + b + "/frames --audio " + b + "/music.wav" + common), 0);
+    std::string sums = "cd '%s/frames' && ls | wc -l && cat * | md5sum";
+    std::string listA = shell("cd '" + a + "/frames' && ls | wc -l && cat * | md5sum");
+    std::string listB = shell("cd '" + b + "/frames' && ls | wc -l && cat * | md5sum");
+    EXPECT_EQ(listA, listB);
+    // 7.68 s of show at 20 frames per second: frames 0 to 153.
+    EXPECT_EQ(std::atoi(listA.c_str()), 154);
+    std::string wavA = readFile(a + "/music.wav");
+    EXPECT_EQ(wavA, readFile(b + "/music.wav"));
+    EXPECT_EQ(wavA.size(), 44u + 154u * 44100u / 20u * 4u);  // the audio lasts as long as the frames
+}
+
+TEST(Capture, EveryOrderStartsOnTheFirstFrameAtOrAfterItsFirstSample) {
+    std::string dir = scratch("sync");
+    ASSERT_EQ(capture("--size 64x48 --fps 60 --until 10 --timeline " + dir + "/t.txt"), 0);
+    std::ifstream in(dir + "/t.txt");
+    long frame;
+    unsigned ticks;
+    int order, row, lastOrder = 0, lastRow = 0;
+    int checked = 0;
+    while (in >> frame >> ticks >> order >> row) {
+        EXPECT_EQ(ticks, static_cast<unsigned>(frame * 1000 / 60));
+        if (order != lastOrder) {
+            // The module runs 7.68 s a pattern: order n begins at sample n x 338688.
+            long first = (order * 338688L * 60 + 44099) / 44100;  // ceil(sample x fps / rate)
+            EXPECT_EQ(frame, first) << "order " << order;
+            ++checked;
+        }
+        // Rows of one pattern go forward; at 60 fps no more than one row passes per frame.
+        if (order == lastOrder) EXPECT_LE(row - lastRow, 1);
+        lastOrder = order;
+        lastRow = row;
+    }
+    EXPECT_EQ(checked, 9);  // orders 1 to 9 began
+}
+
+TEST(Capture, WritesAPlayableMp4) {
+    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
+    std::string dir = scratch("mp4");
+    ASSERT_EQ(capture("--output " + dir + "/show.mp4 --size 200x150 --fps 30 --until 1"), 0);
+    std::string probe = "ffprobe -v error -count_frames -show_entries "
+                        "stream=codec_name,width,height,r_frame_rate,nb_read_frames,duration "
+                        "-of default=nw=1 '" + dir + "/show.mp4'";
+    std::string info = shell(probe);
+    EXPECT_NE(info.find("codec_name=h264"), std::string::npos) << info;
+    EXPECT_NE(info.find("codec_name=aac"), std::string::npos) << info;
+    EXPECT_NE(info.find("width=200"), std::string::npos) << info;
+    EXPECT_NE(info.find("height=150"), std::string::npos) << info;
+    EXPECT_NE(info.find("r_frame_rate=30/1"), std::string::npos) << info;
+    EXPECT_NE(info.find("nb_read_frames=231"), std::string::npos) << info;  // 0 .. 230 before 7.68 s
+    // The audio lasts as long as the frames (231 / 30 = 7.7 s), within one AAC frame.
+    size_t at = info.rfind("duration=");
+    ASSERT_NE(at, std::string::npos);
+    double longest = 0;
+    for (size_t p = info.find("duration="); p != std::string::npos; p = info.find("duration=", p + 1))
+        longest = std::max(longest, std::atof(info.c_str() + p + 9));
+    EXPECT_NEAR(longest, 7.7, 0.05) << info;
+}
+
+TEST(Capture, RejectsBadArgumentsWithAReason) {
+    EXPECT_EQ(capture("--fps 0"), 2);
+    EXPECT_EQ(capture("--size 640"), 2);
+    EXPECT_EQ(capture("--shot 3:4"), 2);
+    EXPECT_EQ(capture("--bogus 1"), 2);
+    EXPECT_EQ(capture("--help"), 0);
+    std::string err = shell(kCapture + " --data /nonexistent --until 1 2>&1");
+    EXPECT_NE(err.find("/nonexistent"), std::string::npos) << err;
+}
+
+}  // namespace
