@@ -41,36 +41,20 @@ void ignorePngError(png_structp png, png_const_charp message) {
 
 void ignorePngWarning(png_structp, png_const_charp) {}
 
-}  // namespace
-
-Image* loadPng(const char* path, const char** reason) {
-    const char* dummy;
-    if (!reason) reason = &dummy;
-    FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        *reason = fail("cannot open file", std::strerror(errno));
-        return nullptr;
-    }
-    png_byte signature[8];
-    if (std::fread(signature, 1, 8, file) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
-        std::fclose(file);
-        *reason = fail("not a PNG file");
-        return nullptr;
-    }
+// Decodes the PNG stream that follows the signature; none on a libpng error, whose text is kept.
+Image* decodePng(FILE* file) {
     // libpng checks that the version asked for is the one it is, so ask for the headers' own.
     png_structp png =
         png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ignorePngError, ignorePngWarning);
     if (!png) {
-        std::fclose(file);
-        *reason = fail("libpng could not be set up");
+        fail("libpng could not be set up");
         return nullptr;
     }
     png_infop info = png_create_info_struct(png);
     png_infop endInfo = png_create_info_struct(png);
     if (!info || !endInfo) {
         png_destroy_read_struct(&png, info ? &info : nullptr, endInfo ? &endInfo : nullptr);
-        std::fclose(file);
-        *reason = fail("libpng could not be set up");
+        fail("libpng could not be set up");
         return nullptr;
     }
     png_set_sig_bytes(png, 8);
@@ -84,8 +68,6 @@ Image* loadPng(const char* path, const char** reason) {
         delete[] rows;
         delete image;
         png_destroy_read_struct(&png, &info, &endInfo);
-        std::fclose(file);
-        *reason = failureText;
         return nullptr;
     }
 
@@ -124,6 +106,25 @@ Image* loadPng(const char* path, const char** reason) {
     Image* done = image;
     delete[] rows;
     png_destroy_read_struct(&png, &info, &endInfo);
-    std::fclose(file);
     return done;
+}
+
+}  // namespace
+
+Image* loadPng(const char* path, const char** reason) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        const char* why = fail("cannot open file", std::strerror(errno));
+        if (reason) *reason = why;
+        return nullptr;
+    }
+    png_byte signature[8];
+    Image* image = nullptr;
+    if (std::fread(signature, 1, 8, file) != 8 || png_sig_cmp(signature, 0, 8) != 0)
+        fail("not a PNG file");
+    else
+        image = decodePng(file);
+    std::fclose(file);
+    if (!image && reason) *reason = failureText;
+    return image;
 }

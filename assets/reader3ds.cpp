@@ -118,9 +118,12 @@ void walkMesh(Walk& w, const Chunk3ds& mesh) {
         Chunk3ds child;
         if (!child.begin(w.reader)) break;
         child.printIndented("    ");
-        if (child.id == kVertexListChunk) readVertexList(w);
-        else if (child.id == kFaceListChunk) readFaceList(w, child);
-        else if (child.id == kMappingListChunk) readMappingList(w);
+        if (child.id == kVertexListChunk)
+            readVertexList(w);
+        else if (child.id == kFaceListChunk)
+            readFaceList(w, child);
+        else if (child.id == kMappingListChunk)
+            readMappingList(w);
         child.skipRest();
     }
 }
@@ -157,15 +160,15 @@ void walkEditor(Walk& w, const Chunk3ds& editor) {
 
 // Why the gathered object cannot be used, or none when it can.
 const char* rejection(const Walk& w) {
-    if (!w.found) return "object not found";
-    if (!w.hasVertexList) return "object has no vertex list";
-    if (!w.hasFaceList) return "object has no face list";
+    if (!w.found) return "not found";
+    if (!w.hasVertexList) return "no vertex list";
+    if (!w.hasFaceList) return "no face list";
     if (w.truncated) return "file ends inside the object";
     const Object3ds& o = w.object;
     for (int i = 0; i < o.faceCount; ++i)
         for (int k = 0; k < 3; ++k)
             if (o.faces[4 * i + k] >= static_cast<uint32_t>(o.vertexCount))
-                return "face refers to a missing vertex";
+                return "a face refers to a missing vertex";
     return nullptr;
 }
 
@@ -239,7 +242,9 @@ void Chunk3ds::skipRest() {
     while (hasMore()) reader->readByte();
 }
 
-bool Chunk3ds::hasMore() const { return reader && !reader->atEnd && reader->pos < endPos; }
+bool Chunk3ds::hasMore() const {
+    return reader && !reader->atEnd && reader->pos < endPos;
+}
 
 void Chunk3ds::print() const {
     std::printf("CHUNK: id:%x length:%i endpos:%i\n", id, length, endPos);

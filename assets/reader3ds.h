@@ -45,14 +45,16 @@ struct Chunk3ds {
     void printIndented(const char* prefix) const;
 };
 
-// The object read: arrays allocated with new[] and owned by the caller (release with freeObject3ds).
+// The object read: arrays allocated with new[] and owned by the caller (release with
+// freeObject3ds).
 struct Object3ds {
     int32_t vertexCount = 0;
     float* positions = nullptr;  // vertexCount x (x, y, z): the file's (X, Z, Y)
     float* texCoords = nullptr;  // vertexCount x (u, v): the file's (u, -v)
     int32_t faceCount = 0;
     uint32_t* faces = nullptr;  // faceCount x (a, b, c, material slot 0)
-    int32_t mappingCount = 0;   // entries in the file's mapping list; those past vertexCount are dropped
+    int32_t mappingCount =
+        0;  // entries in the file's mapping list; those past vertexCount are dropped
 };
 
 // Reads the object named `name` from the 3DS file at `path` into `out`. Returns true when the

@@ -8,7 +8,8 @@ const Matrix34 kIdentityMatrix = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}};
 void matrixMultiply(const Matrix34& a, const Matrix34& b, Matrix34& out) {
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c)
-            out.at(r, c) = a.at(r, 0) * b.at(0, c) + a.at(r, 1) * b.at(1, c) + a.at(r, 2) * b.at(2, c);
+            out.at(r, c) =
+                a.at(r, 0) * b.at(0, c) + a.at(r, 1) * b.at(1, c) + a.at(r, 2) * b.at(2, c);
         out.at(r, 3) = a.at(r, 0) * b.at(0, 3) + a.at(r, 1) * b.at(1, 3) + a.at(r, 2) * b.at(2, 3) +
                        a.at(r, 3);
     }
