@@ -90,31 +90,35 @@ struct Encoded {
 
 // Runs libpng's writer over the encoded rows. Returns false with *message set on a libpng error.
 bool encodeFile(FILE* file, const Encoded& e, std::string* message) {
-    png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, message, onPngError, onPngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
+    // The handles live in memory, not registers, so a longjmp back here cannot clobber them.
+    struct Handles {
+        png_structp png = nullptr;
+        png_infop info = nullptr;
+    } h;
+    h.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, message, onPngError, onPngWarning);
+    h.info = h.png ? png_create_info_struct(h.png) : nullptr;
+    if (!h.info) {
+        png_destroy_write_struct(&h.png, nullptr);
         *message = "out of memory";
         return false;
     }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
+    if (setjmp(png_jmpbuf(h.png))) {
+        png_destroy_write_struct(&h.png, &h.info);
         return false;
     }
-    png_init_io(png, file);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, e.width, e.height, e.depth, e.colourType, PNG_INTERLACE_NONE,
+    png_init_io(h.png, file);
+    png_set_compression_level(h.png, 9);
+    png_set_IHDR(h.png, h.info, e.width, e.height, e.depth, e.colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (e.colourType == PNG_COLOR_TYPE_PALETTE) {
-        png_set_PLTE(png, info, e.plte.data(), static_cast<int>(e.plte.size()));
+        png_set_PLTE(h.png, h.info, e.plte.data(), static_cast<int>(e.plte.size()));
         if (e.anyTransparent)
-            png_set_tRNS(png, info, e.trns.data(), static_cast<int>(e.trns.size()), nullptr);
+            png_set_tRNS(h.png, h.info, e.trns.data(), static_cast<int>(e.trns.size()), nullptr);
     }
-    png_write_info(png, info);
-    png_write_image(png, const_cast<png_bytepp>(e.rowPointers.data()));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
+    png_write_info(h.png, h.info);
+    png_write_image(h.png, const_cast<png_bytepp>(e.rowPointers.data()));
+    png_write_end(h.png, h.info);
+    png_destroy_write_struct(&h.png, &h.info);
     return true;
 }
 
