@@ -1,17 +1,80 @@
-// Placeholder closing sequence: the bare frame loop until the music ends or the user quits.
+// The closing sequence: tentacles over gold, the logo sliding in, and the fade in the last pattern.
 #include "app/closing.h"
 
+#include "app/assets.h"
 #include "app/driver.h"
 #include "app/music.h"
 #include "app/window.h"
+#include "effects/clipper.h"
+#include "effects/depthsort.h"
 #include "render/renderer.h"
+#include "scene/worldclip.h"
+
+// Logo offset: falls from 0.5 towards 0 while the logo overlay is on, never rises.
+float logoSlide = 0.5f;
+
+namespace {
+
+constexpr int kFinalOrder = 33;
+
+// The logo: 1.6 square, drawn only while it fits on the screen whole.
+void drawLogo() {
+    if (logoSlide > 0.0f) {
+        logoSlide -= frameDelta * 0.1f;
+        if (logoSlide < 0.0f) logoSlide = 0.0f;
+    }
+    gRenderer->setState(6, 1);
+    gRenderer->setState(1, 0);
+    gRenderer->setBlendMode(4);
+    gRenderer->bindTexture0(texVexpush);
+    const float top = 2.0f * logoSlide + 0.8f;
+    const float bottom = 2.0f * logoSlide - 0.8f;
+    if (top <= 1.0f && bottom >= -1.0f) {
+        const float xs[4] = {-0.8f, 0.8f, 0.8f, -0.8f};
+        const float ys[4] = {top, top, bottom, bottom};
+        const float us[4] = {0.0f, 1.0f, 1.0f, 0.0f};
+        const float vs[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+        MeshVertex quad[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            MeshVertex& v = quad[i];
+            v.sx = xs[i];
+            v.sy = ys[i];
+            v.u0 = v.u1 = us[i];
+            v.v0 = v.v1 = vs[i];
+            v.r = v.g = v.b = v.a = 1.0f;
+        }
+        gRenderer->drawQuad(&quad[0], &quad[1], &quad[2], &quad[3]);
+    }
+    gRenderer->setState(1, 1);
+}
+
+void drawClosingFrame() {
+    if (musicOrder.load() == 32) closingFade = (128 - musicRow.load()) * 0.0078125f;
+    gRenderer->setState(6, 2);
+    gRenderer->setBlendMode(7);
+    fillScreen(closingFade * 0.9453125f, closingFade * 0.7109375f, closingFade * 0.02734375f);
+
+    gRenderer->setState(1, 1);
+    gRenderer->setBlendMode(15);
+    gRenderer->setState(6, 2);
+    gRenderer->bindTexture1(texTentacleEnv);
+    gRenderer->bindTexture0(texPlettet);
+    tentacleField.render(0, sceneTime * 0.03f);
+
+    const int order = musicOrder.load();
+    if ((order == 31 && musicRow.load() < 64) || order > 31) drawLogo();
+}
+
+}  // namespace
 
 void runClosingSequence() {
+    setProjection(0.0f, 0.0f, 1.0f, 1.0f);
     startSceneClock();
     updateClock();
     if (pumpMessages()) return;
-    while (musicOrder < 33) {
+    while (musicOrder.load() < kFinalOrder) {
         updateClock();
+        drawClosingFrame();
         gRenderer->present();
         gRenderer->clear();
         if (pumpMessages()) break;

@@ -1,5 +1,7 @@
-// The scene sequence (empty until the scenes land).
+// The scene sequence the driver plays, in show order.
 #include "scenes/scenes.h"
 
-const SceneFunction kSceneSequence[] = {nullptr};
-const int kSceneCount = 0;
+const SceneFunction kSceneSequence[] = {runTitleScene,  runBlobScene,   runWaveScene,
+                                        runSpiralScene, runFigureScene, runLogoZoomScene,
+                                        runHeartScene};
+const int kSceneCount = sizeof kSceneSequence / sizeof kSceneSequence[0];
