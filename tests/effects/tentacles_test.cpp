@@ -13,34 +13,9 @@
 #include "scene/worldclip.h"
 #include "support/gl_harness.h"
 #include "support/recording_renderer.h"
-
-// Counting global allocation, weak so that another test file of this program may bring its own
-// (the tests that need the count check first that it is ours and skip otherwise).
-namespace {
-long allocationCount = 0;
-bool failAllocations = false;
-}  // namespace
-
-__attribute__((weak)) void* operator new(std::size_t size) {
-    if (failAllocations) throw std::bad_alloc();
-    ++allocationCount;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-__attribute__((weak)) void operator delete(void* p) noexcept {
-    std::free(p);
-}
-__attribute__((weak)) void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "support/scene_script.h"
 
 namespace {
-
-bool allocationsAreCounted() {
-    const long before = allocationCount;
-    ::operator delete(::operator new(4));  // a direct call, which the compiler may not elide
-    return allocationCount == before + 1;
-}
 
 float distance(const Vector3& a, const Vector3& b) {
     return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
@@ -382,24 +357,22 @@ TEST_F(TentacleTest, FieldDrawsThroughOpenGL) {
 }
 
 TEST_F(TentacleTest, FramesAllocateNothing) {
-    if (!allocationsAreCounted()) GTEST_SKIP() << "another allocation counter is in use";
     NullRenderer null;
     gRenderer = &null;
     auto field = std::make_unique<TentacleField>();
     field->init();
     field->setScreen(800, 600, 32);
     field->render(0, 0);
-    const long before = allocationCount;
+    const uint64_t before = heapAllocations();
     for (int i = 1; i <= 50; ++i) field->render(0, i * 0.02f);
-    EXPECT_EQ(allocationCount, before);
+    EXPECT_EQ(heapAllocations(), before);
 }
 
 TEST_F(TentacleTest, OutOfMemoryDuringInitEndsWithAMessage) {
-    if (!allocationsAreCounted()) GTEST_SKIP() << "another allocation counter is in use";
     EXPECT_EXIT(
         {
             TentacleField* field = new TentacleField;
-            failAllocations = true;
+            failHeapAllocations(true);
             field->init();
         },
         ::testing::ExitedWithCode(1), "out of memory");

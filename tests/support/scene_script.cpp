@@ -19,6 +19,7 @@ extern float logoSlide;  // the closing sequence's logo offset
 
 namespace {
 std::atomic<uint64_t> allocationCount{0};
+std::atomic<bool> allocationsFail{false};
 }  // namespace
 
 // Counting replacements of every form of the global allocation functions. All of them go through
@@ -26,6 +27,7 @@ std::atomic<uint64_t> allocationCount{0};
 // stays matched, and no form escapes the count when a sanitizer brings its own operators.
 namespace {
 void* countedAlloc(std::size_t size, std::size_t align) {
+    if (allocationsFail.load(std::memory_order_relaxed)) return nullptr;
     allocationCount.fetch_add(1, std::memory_order_relaxed);
     if (size == 0) size = 1;
     if (align <= alignof(std::max_align_t)) return std::malloc(size);
@@ -96,6 +98,10 @@ void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept 
 }
 void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
     std::free(p);
+}
+
+void failHeapAllocations(bool on) {
+    allocationsFail = on;
 }
 
 uint64_t heapAllocations() {

@@ -107,3 +107,5 @@ void makeTestMesh(Mesh& mesh, const std::vector<Vector3>& positions,
 
 // Number of heap allocations (operator new) made by this process so far.
 uint64_t heapAllocations();
+// Makes every later heap allocation fail (operator new throws, nothrow forms return none).
+void failHeapAllocations(bool on);
