@@ -158,7 +158,7 @@ Canvas makeConeStripes() {
 }
 
 Canvas makeSpots(std::vector<Colour>* palette) {
-    const Colour ground = rgb(64, 22, 96, 0.35f), rim = rgb(34, 10, 44), red = rgb(246, 86, 38),
+    const Colour ground = rgb(196, 150, 236, 0.35f), rim = rgb(60, 20, 70), red = rgb(246, 86, 38),
                  shine = rgb(255, 226, 150);
     *palette = blendPalette({ground, rim, red, shine}, 16);
     struct Spot {
