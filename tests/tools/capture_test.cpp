@@ -164,6 +164,25 @@ TEST(Capture, WritesAPlayableMp4) {
     EXPECT_NEAR(longest, 7.7, 0.05) << info;
 }
 
+TEST(Capture, AWidePictureKeepsFourByThreeWithBlackBars) {
+    std::string dir = scratch("bars");
+    ASSERT_EQ(capture("--size 320x120 --shot 0:16:" + dir + "/wide.png"), 0);
+    Picture p;
+    ASSERT_TRUE(readPng(dir + "/wide.png", p));
+    ASSERT_EQ(p.width, 320);
+    // The 4:3 picture is 160 wide in the middle: 80 columns of bar on each side.
+    auto brightness = [&](int x0, int x1) {
+        long sum = 0;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = x0; x < x1; ++x)
+                for (int c = 0; c < 3; ++c) sum += p.rgb[(y * p.width + x) * 3 + c];
+        return sum;
+    };
+    EXPECT_EQ(brightness(0, 79), 0);
+    EXPECT_EQ(brightness(241, 320), 0);
+    EXPECT_GT(brightness(81, 239), 0);  // the title's golden background
+}
+
 TEST(Capture, RejectsBadArgumentsWithAReason) {
     EXPECT_EQ(capture("--fps 0"), 2);
     EXPECT_EQ(capture("--size 640"), 2);
