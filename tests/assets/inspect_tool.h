@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,15 +21,19 @@ inline std::string inspectProgram() {
 
 // Runs demo-inspect with `args` (already quoted for the shell); status -1 if it did not exit.
 inline ToolRun runInspect(const std::string& args) {
-    std::string dir = testing::TempDir();
-    std::string out = dir + "/inspect.out", err = dir + "/inspect.err";
+    // One pair of files per process: the test runner may run several tests at once.
+    std::string base = testing::TempDir() + "/inspect-" + std::to_string(getpid());
+    std::string out = base + ".out", err = base + ".err";
     int raw = std::system((inspectProgram() + " " + args + " >" + out + " 2>" + err).c_str());
     auto slurp = [](const std::string& path) {
         std::stringstream s;
         s << std::ifstream(path).rdbuf();
         return s.str();
     };
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return run;
 }
 
 // Skips the calling test when the program has not been built in this build folder.
