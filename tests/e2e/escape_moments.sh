@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Escape at four moments of the real show under Xvfb: each time exit 0 within half a second, screen mode as before.
-#
+# Escape during loading, in the first two scenes and in the closing sequence: exit 0 within 0.5 s.
+
 # The moments are made exact rather than guessed:
 # - during loading: data/txt.png (the last texture of the table) is a FIFO, so the loader waits
 #   inside the asset table until the script serves the file; Escape is pressed while it waits and
@@ -18,9 +18,13 @@ work=$(mktemp -d)
 display=":$((90 + RANDOM % 400))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
+disown
 demo=""
 trap 'kill -9 $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
 export DISPLAY=$display SDL_AUDIODRIVER=dummy
+# In a sanitizer build, the leak check at exit reports only blocks of the GL driver that SDL has
+# unloaded; memory errors and undefined behaviour are still reported.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 module="qua#v3n.it"
 failures=0
@@ -132,8 +136,8 @@ make_fast_module "$dir/data/$module"
 # First tick (ms) at which order $1 is playing.
 order_start() { awk -v o="$1" '$3 >= o { print $2; exit }' "$dir/timeline.txt"; }
 t3=$(order_start 3) t9=$(order_start 9) t28=$(order_start 28) t32=$(order_start 32)
-if [ -z "$t32" ] || [ "$t3" -lt 2400 ] || [ "$t3" -gt 3200 ] || [ "$t9" -gt 6000 ] ||
-  [ "$t28" -gt 9200 ] || [ "$t32" -lt 13000 ]; then
+if [ -z "$t32" ] || [ "$t3" -lt 2400 ] || [ "$t3" -gt 3200 ] || [ "$t9" -lt 5000 ] ||
+  [ "$t9" -gt 6000 ] || [ "$t28" -gt 9200 ] || [ "$t32" -lt 13000 ]; then
   echo "FAIL: the sped-up module does not keep its timing (orders 3, 9, 28, 32 at" \
     "${t3:-?} ${t9:-?} ${t28:-?} ${t32:-?} ms)"
   exit 1
