@@ -101,9 +101,10 @@ std::string loadRow(const AssetRow& row) {
         }
         case Kind::Mesh: {
             const std::string path = dataPath(row.file);
-            if (!row.mesh->load3ds(path.c_str(), row.object))
+            const char* reason = nullptr;
+            if (!row.mesh->load3ds(path.c_str(), row.object, &reason))
                 return "cannot load the object \"" + std::string(row.object) + "\" from " + path +
-                       ": it is missing, empty or damaged, or memory ran out\n";
+                       ": " + (reason ? reason : "unreadable") + "\n";
             return "";
         }
         case Kind::Tentacles:

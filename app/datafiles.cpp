@@ -20,6 +20,7 @@ const char* const kModuleFile = "qua#v3n.it";
 namespace {
 
 std::string chosenDir = "data";
+std::string lookedIn;  // the folders tried, for the message when files are missing
 
 bool isDirectory(const std::string& path) {
     struct stat st;
@@ -37,17 +38,31 @@ std::string executableDir() {
     return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
+// The absolute form of a relative path, for messages.
+std::string absolute(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char cwd[4096];
+    return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + path : path;
+}
+
 }  // namespace
 
 void chooseDataDir(const char* dir) {
     if (dir) {
         chosenDir = dir;
+        lookedIn = "\"" + absolute(chosenDir) + "\"";
         return;
     }
     chosenDir = "data";
+    lookedIn = "\"" + absolute(chosenDir) + "\"";
     if (isDirectory(chosenDir)) return;
     std::string beside = executableDir() + "/data";
-    if (isDirectory(beside)) chosenDir = beside;
+    if (isDirectory(beside)) {
+        chosenDir = beside;
+        lookedIn = "\"" + beside + "\"";
+    } else if (beside != absolute(chosenDir)) {
+        lookedIn += " and \"" + beside + "\"";
+    }
 }
 
 const std::string& dataDir() { return chosenDir; }
@@ -66,6 +81,8 @@ std::string checkDataFiles() {
         missing += "  " + std::string(kDataFiles[i]) + ": " + std::strerror(errno) + "\n";
     }
     if (missing.empty()) return "";
-    return "The show cannot read these data files in the folder \"" + chosenDir +
-           "\":\n" + missing;
+    if (!isDirectory(chosenDir))
+        return "The show's data folder is missing: it looked in " + lookedIn +
+               ". These files are needed:\n" + missing;
+    return "The show cannot read these data files in " + lookedIn + ":\n" + missing;
 }

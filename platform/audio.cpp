@@ -168,6 +168,7 @@ struct Player {
     std::atomic<uint32_t> handle{0};  // of the loaded module; 0 when none
     std::atomic<MusicSyncProc> proc{nullptr};
     std::atomic<bool> playing{false};
+    bool endReported = false;  // the end of the song has been reported (audio thread only)
     uint32_t lastHandle = 0;
     bool initialised = false;
     bool sdlAudio = false;  // the SDL audio subsystem is up
@@ -188,6 +189,11 @@ void dispatch(const PositionReport& report) {
         proc(kSyncId, player.handle.load(), packPosition(report.order, report.row));
 }
 
+// The end of the song, once: a module shorter than the show must not leave it waiting.
+void dispatchEnd() {
+    dispatch(PositionReport{player.music.framesRendered(), kEndOfSongOrder, 0});
+}
+
 // Renders the device's buffer; the reports go out as the buffer is handed to the device.
 void deviceCallback(void*, Uint8* stream, int bytes) {
     auto* out = reinterpret_cast<int16_t*>(stream);
@@ -200,6 +206,10 @@ void deviceCallback(void*, Uint8* stream, int bytes) {
             player.reports.clear();
             if (n == 0) break;
             done += n;
+        }
+        if (player.music.ended() && !player.endReported) {
+            player.endReported = true;
+            dispatchEnd();
         }
     }
     std::memset(out + 2 * done, 0, static_cast<size_t>(frames - done) * 4);
@@ -230,6 +240,11 @@ void clockLoop() {
         player.reports.clear();
         player.wake.wait_until(lock, frameTime(epoch, player.music.framesRendered()),
                                stopRequested);
+    }
+    if (!player.stopping && player.music.ended()) {
+        lock.unlock();
+        dispatchEnd();
+        lock.lock();
     }
     player.wake.wait(lock, stopRequested);
 }
@@ -315,6 +330,7 @@ bool audioPlay(uint32_t handle) {
     if (handle == 0 || handle != player.handle.load()) return false;
     {
         std::lock_guard<std::mutex> lock(player.mutex);
+        player.endReported = false;
         player.playing.store(true, std::memory_order_release);
     }
     player.wake.notify_all();

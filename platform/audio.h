@@ -17,6 +17,10 @@ struct PositionReport {
     int32_t row;
 };
 
+// When a playing song ends, the position callback gets this order once (row 0): past every
+// order a listener can wait for, so a module shorter than expected still ends what waits on it.
+constexpr int32_t kEndOfSongOrder = 0xFFFF;
+
 // Position as the sync callback receives it: row * 65536 + order.
 inline uint32_t packPosition(int32_t order, int32_t row) {
     return (static_cast<uint32_t>(row) << 16) | (static_cast<uint32_t>(order) & 0xFFFFu);

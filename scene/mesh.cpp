@@ -86,24 +86,23 @@ bool Mesh::allocate(int vertexCount, int faceCount) {
     return true;
 }
 
-bool Mesh::load3ds(const char* path, const char* name) {
+bool Mesh::load3ds(const char* path, const char* name, const char** reason) {
     release();
+    const char* why = nullptr;
     Object3ds object;
-    if (!read3dsObject(path, name, object) || object.vertexCount <= 0 || object.faceCount <= 0) {
+    auto fail = [&](const char* text) {
+        if (reason) *reason = text;
         freeObject3ds(object);
         return false;
-    }
+    };
+    if (!read3dsObject(path, name, object, &why)) return fail(why ? why : "object not found");
+    if (object.vertexCount <= 0 || object.faceCount <= 0) return fail("the object is empty");
     const int32_t n = object.vertexCount;
     for (int64_t k = 0; k < int64_t(object.faceCount) * 4; k += 4)
         for (int c = 0; c < 3; ++c)
-            if (object.faces[k + c] >= uint32_t(n)) {
-                freeObject3ds(object);
-                return false;
-            }
-    if (!allocate(n, object.faceCount)) {
-        freeObject3ds(object);
-        return false;
-    }
+            if (object.faces[k + c] >= uint32_t(n))
+                return fail("a face names a vertex the object does not have");
+    if (!allocate(n, object.faceCount)) return fail("out of memory");
     for (int32_t j = 0; j < n; ++j) {
         const float* p = &object.positions[3 * j];
         vertices.positions[j] = restVertices.positions[j] = {-p[0], p[1], p[2]};
