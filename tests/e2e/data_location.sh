@@ -114,8 +114,8 @@ else
     fail "$name" "exit code $code"
   elif [ "$mode_during" != "$desktop" ] || [ "$(screen_mode)" != "$desktop" ]; then
     fail "$name" "the screen mode changed"
-  elif ! grep -q -E 'folder "[^"]*data"' "$work/err.txt"; then
-    fail "$name" "the message does not name the folder looked in"
+  elif ! grep -q -F "\"$work/empty/data\"" "$work/err.txt" || ! grep -q -F "\"$work/alone/data\"" "$work/err.txt"; then
+    fail "$name" "the message does not name both folders looked in"
   else
     missing=""
     files=$(sed -n '/kDataFiles\[\] = {/,/};/p' "$source/app/datafiles.cpp" | grep -o '"[^"]*"' | tr -d '"')
