@@ -182,7 +182,8 @@ Canvas makeLogo(const Font& font) {
 
 Canvas makeGreetings(const Font& font) {
     const int size = 512;
-    const Colour panel = rgb(34, 14, 62, 0.8f), border = rgb(250, 200, 60),
+    // A see-through panel: the heart circling behind it shows.
+    const Colour panel = rgb(34, 14, 62, 0.55f), border = rgb(250, 200, 60),
                  white = rgb(250, 250, 250);
     Canvas c(size, size, fade(border, 0));
     c.shade(4, [&](float px, float py) {
@@ -190,7 +191,7 @@ Canvas makeGreetings(const Font& font) {
         float d = roundedBox(p, 0.88f / kSqueeze, 0.88f, 0.12f);
         if (d > 0) return fade(border, 0);
         if (d > -0.02f) return border;
-        return mix(panel, rgb(70, 30, 110, 0.8f), clamp01(-p.y * 0.5f + 0.5f) * 0.5f);
+        return mix(panel, rgb(70, 30, 110, 0.55f), clamp01(-p.y * 0.5f + 0.5f) * 0.5f);
     });
     const char* lines[] = {"SDL",      "libopenmpt", "libpng",     "zlib",
                            "FreeType", "Mesa",       "GoogleTest", "DejaVu fonts"};
@@ -207,6 +208,7 @@ Canvas makeGreetings(const Font& font) {
     for (int i = 0; i < 8; ++i) centredLine(lines[i], 150 + i * 42, 0.8, &names);
     c.paint(dilate(heading, 2), rgb(20, 6, 30));
     c.paint(heading, border);
+    c.paint(dilate(names, 2), rgb(20, 6, 30));  // a dark rim keeps the names readable over gold
     c.paint(names, white);
     return c;
 }
