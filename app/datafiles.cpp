@@ -9,11 +9,11 @@
 #include <cstring>
 
 const char* const kDataFiles[] = {
-    "envmap1.png", "stripe.png",  "purple.3ds",  "hjerte~1.3ds", "spiral.3ds",  "ball2116.3ds",
-    "striber.3ds", "striber3.png", "fisse.png",  "os.png",       "plettet.png", "circles.png",
-    "vexscene.3ds", "vexpush1.3ds", "logoenv.png", "1.png",      "2.png",       "3.png",
-    "4.png",       "1b.png",      "2b.png",      "3b.png",       "4b.png",      "vexpush.png",
-    "greets.png",  "txt.png",     "qua#v3n.it"};
+    "envmap1.png",  "stripe.png",   "purple.3ds",  "hjerte~1.3ds", "spiral.3ds",  "ball2116.3ds",
+    "striber.3ds",  "striber3.png", "fisse.png",   "os.png",       "plettet.png", "circles.png",
+    "vexscene.3ds", "vexpush1.3ds", "logoenv.png", "1.png",        "2.png",       "3.png",
+    "4.png",        "1b.png",       "2b.png",      "3b.png",       "4b.png",      "vexpush.png",
+    "greets.png",   "txt.png",      "qua#v3n.it"};
 const int kDataFileCount = sizeof kDataFiles / sizeof kDataFiles[0];
 const char* const kModuleFile = "qua#v3n.it";
 
@@ -65,9 +65,13 @@ void chooseDataDir(const char* dir) {
     }
 }
 
-const std::string& dataDir() { return chosenDir; }
+const std::string& dataDir() {
+    return chosenDir;
+}
 
-std::string dataPath(const char* name) { return chosenDir + "/" + name; }
+std::string dataPath(const char* name) {
+    return chosenDir + "/" + name;
+}
 
 std::string checkDataFiles() {
     std::string missing;

@@ -8,7 +8,8 @@
 // Each is one aligned 32-bit value, stored and loaded whole; no lock.
 extern std::atomic<int32_t> musicRow;
 extern std::atomic<int32_t> musicOrder;
-extern std::atomic<float> syncTime;  // show clock (seconds) at the latest report; 0 before it starts
+extern std::atomic<float>
+    syncTime;  // show clock (seconds) at the latest report; 0 before it starts
 
 // Position callback: data = row * 65536 + order. Stores the row, then the order, then syncTime.
 void onMusicPosition(uint32_t sync, uint32_t channel, uint32_t data);

@@ -10,14 +10,16 @@ int32_t gQuitRequested = 0;
 void windowProcedure(const PlatformEvent& event) {
     switch (event.type) {
         case PlatformEventType::KeyDown:
-            if (event.key == 27) platformPostClose();  // Escape: close, like the window's own button
+            if (event.key == 27)
+                platformPostClose();  // Escape: close, like the window's own button
             break;
         case PlatformEventType::WindowClose:
             // Closing takes the window away and leaves a quit in the queue for the pump.
             platformCloseWindow();
             platformPostQuit();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

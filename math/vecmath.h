@@ -1,4 +1,5 @@
-// Vectors and 3 x 4 affine matrices: free functions on caller-owned storage, column-vector convention.
+// Vectors and 3 x 4 affine matrices: free functions on caller-owned storage, column-vector
+// convention.
 #pragma once
 
 struct Vector3 {

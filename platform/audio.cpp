@@ -255,7 +255,9 @@ uint32_t audioVersion() {
     return openmpt_get_library_version();
 }
 
-void audioSetCaptureMode(bool on) { captureMode = on; }
+void audioSetCaptureMode(bool on) {
+    captureMode = on;
+}
 
 void audioInit() {
     if (player.initialised) return;

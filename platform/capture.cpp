@@ -31,9 +31,13 @@ void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance
     platformSetVirtualTicks(0);
 }
 
-bool platformCapturing() { return capturing; }
+bool platformCapturing() {
+    return capturing;
+}
 
-uint64_t platformCapturedFrames() { return framesPresented; }
+uint64_t platformCapturedFrames() {
+    return framesPresented;
+}
 
 uint32_t platformCaptureFrameTicks(uint64_t frameIndex) {
     return static_cast<uint32_t>(frameIndex * 1000 / static_cast<uint64_t>(captureFps));

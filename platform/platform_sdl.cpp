@@ -8,24 +8,29 @@
 #include "platform/capture.h"
 #include "platform/platform.h"
 
-
 namespace {
 
-SDL_Window* window = nullptr;      // the one window; none until created or after closing
-SDL_GLContext context = nullptr;   // the GL context on it
-uint32_t startTicks = 0;           // SDL's tick count when the platform started
-bool fullscreenRequested = false;  // whether a display mode change was asked for
+SDL_Window* window = nullptr;           // the one window; none until created or after closing
+SDL_GLContext context = nullptr;        // the GL context on it
+uint32_t startTicks = 0;                // SDL's tick count when the platform started
+bool fullscreenRequested = false;       // whether a display mode change was asked for
 std::atomic<bool> virtualTicks{false};  // ticks come from platformSetVirtualTicks, not the system
 std::atomic<uint32_t> virtualTickCount{0};
-Uint32 closeRequestEvent = 0;      // our own event type for a queued close request
+Uint32 closeRequestEvent = 0;  // our own event type for a queued close request
 
 }  // namespace
 
-uint32_t platformTicks() { return virtualTicks ? virtualTickCount.load() : SDL_GetTicks() - startTicks; }
+uint32_t platformTicks() {
+    return virtualTicks ? virtualTickCount.load() : SDL_GetTicks() - startTicks;
+}
 
-void platformUseVirtualTicks(bool on) { virtualTicks = on; }
+void platformUseVirtualTicks(bool on) {
+    virtualTicks = on;
+}
 
-void platformSetVirtualTicks(uint32_t ms) { virtualTickCount = ms; }
+void platformSetVirtualTicks(uint32_t ms) {
+    virtualTickCount = ms;
+}
 
 bool platformInit(std::string* error) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
@@ -44,8 +49,8 @@ bool platformCreateWindow(int width, int height, const char* title, std::string*
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP |
-                         SDL_WINDOW_SHOWN;
+    const Uint32 flags =
+        SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
     for (int depth : {32, 24, 16}) {
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
         window = SDL_CreateWindow(title, 0, 0, width, height, flags);
@@ -59,7 +64,9 @@ bool platformCreateWindow(int width, int height, const char* title, std::string*
     return true;
 }
 
-bool platformHasWindow() { return window != nullptr; }
+bool platformHasWindow() {
+    return window != nullptr;
+}
 
 void platformCloseWindow() {
     if (window) SDL_HideWindow(window);
@@ -92,7 +99,9 @@ bool platformPollEvent(PlatformEvent& event) {
     }
     event = PlatformEvent();
     switch (e.type) {
-        case SDL_QUIT: event.type = PlatformEventType::Quit; break;
+        case SDL_QUIT:
+            event.type = PlatformEventType::Quit;
+            break;
         case SDL_KEYDOWN:
             event.type = PlatformEventType::KeyDown;
             event.key = e.key.keysym.sym;  // SDLK_ESCAPE is 27, as the show expects
@@ -154,9 +163,13 @@ bool platformCreateContext() {
     return true;
 }
 
-bool platformMakeCurrent() { return context && SDL_GL_MakeCurrent(window, context) == 0; }
+bool platformMakeCurrent() {
+    return context && SDL_GL_MakeCurrent(window, context) == 0;
+}
 
-bool platformReleaseCurrent() { return SDL_GL_MakeCurrent(window, nullptr) == 0; }
+bool platformReleaseCurrent() {
+    return SDL_GL_MakeCurrent(window, nullptr) == 0;
+}
 
 bool platformDeleteContext() {
     if (!context) return false;
@@ -165,7 +178,9 @@ bool platformDeleteContext() {
     return true;
 }
 
-void* platformGetProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+void* platformGetProcAddress(const char* name) {
+    return SDL_GL_GetProcAddress(name);
+}
 
 void platformSwapBuffers() {
     if (!window) return;

@@ -65,7 +65,9 @@ const char* OpenGLDisplayDevice::open() {
     return text;
 }
 
-Renderer* OpenGLDisplayDevice::createRenderer() { return createOpenGLRenderer(); }
+Renderer* OpenGLDisplayDevice::createRenderer() {
+    return createOpenGLRenderer();
+}
 
 DisplayDevice* DeviceFactory::createDevice(int width, int height, int bitsPerPixel) {
     return new (std::nothrow) OpenGLDisplayDevice(width, height, bitsPerPixel);

@@ -7,7 +7,7 @@ class Renderer;
 
 // A screen with a size and colour depth that can be opened and can make the renderer.
 class DisplayDevice {
-public:
+  public:
     int32_t width, height, bitsPerPixel;
 
     DisplayDevice(int32_t width, int32_t height, int32_t bitsPerPixel)
@@ -25,7 +25,7 @@ public:
 
 // The OpenGL device: no writable surfaces, one GL context on the show's window.
 class OpenGLDisplayDevice : public DisplayDevice {
-public:
+  public:
     using DisplayDevice::DisplayDevice;
     Image* createSurface(const void*) override { return nullptr; }
     int32_t lockSurface(Image*) override { return 0; }
@@ -36,7 +36,7 @@ public:
 
 // Makes the display device and shuts GL and the display mode down at the end.
 class DeviceFactory {
-public:
+  public:
     virtual ~DeviceFactory() = default;
     // Allocates an OpenGL display device; none when allocation fails.
     virtual DisplayDevice* createDevice(int width, int height, int bitsPerPixel);

@@ -43,10 +43,14 @@ PixelFormat::PixelFormat(int32_t bits, uint32_t red, uint32_t green, uint32_t bl
 
 int32_t PixelFormat::bytesPerPixel() const {
     switch (bitsPerPixel) {
-        case 16: return 2;
-        case 24: return 3;
-        case 32: return 4;
-        default: return 0;
+        case 16:
+            return 2;
+        case 24:
+            return 3;
+        case 32:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -69,7 +73,9 @@ Image::Image(int32_t width, int32_t height, const PixelFormat* format, int32_t p
     if (size > 0) pixels_ = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size)));
 }
 
-Image::~Image() { std::free(pixels_); }
+Image::~Image() {
+    std::free(pixels_);
+}
 
 int64_t Image::byteSize() const {
     if (!format_ || width_ <= 0 || height_ <= 0 || pitch_ <= 0) return 0;

@@ -1,4 +1,5 @@
-// Pictures in memory: pixel formats and the images the PNG loader makes and textures are built from.
+// Pictures in memory: pixel formats and the images the PNG loader makes and textures are built
+// from.
 #pragma once
 #include <cstdint>
 
@@ -29,7 +30,7 @@ extern const PixelFormat pixelFormat565Wide;
 // A block of pixels; row 0 is the top of the picture. Owns its buffer, never the format.
 // Loaded images hold 4 bytes per pixel: red, green, blue and alpha stored inverted (0 = opaque).
 class Image {
-public:
+  public:
     // Allocates bytesPerPixel() * pitch * height bytes (contents undefined).
     Image(int32_t width, int32_t height, const PixelFormat* format, int32_t pitch);
     ~Image();
@@ -45,7 +46,7 @@ public:
     // Number of bytes in the pixel buffer.
     int64_t byteSize() const;
 
-private:
+  private:
     int32_t width_, height_, pitch_;
     const PixelFormat* format_;
     uint8_t* pixels_;

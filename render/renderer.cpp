@@ -26,11 +26,20 @@ struct TextureFormat {
 // Maps a format code to GL's internal and data formats; false for an unknown code.
 bool textureFormat(int code, TextureFormat& out) {
     switch (code) {
-        case 1: out = {GL_RGBA8, GL_RGBA}; return true;
-        case 2: out = {GL_RGB5, GL_RGBA}; return true;
-        case 3: out = {GL_RGBA4, GL_RGBA}; return true;
-        case 4: out = {GL_LUMINANCE8, GL_LUMINANCE}; return true;
-        default: return false;
+        case 1:
+            out = {GL_RGBA8, GL_RGBA};
+            return true;
+        case 2:
+            out = {GL_RGB5, GL_RGBA};
+            return true;
+        case 3:
+            out = {GL_RGBA4, GL_RGBA};
+            return true;
+        case 4:
+            out = {GL_LUMINANCE8, GL_LUMINANCE};
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -167,7 +176,9 @@ void Renderer::setGrey(int level) {
     glColor4f(v, v, v, v);
 }
 
-void Renderer::clear() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+void Renderer::clear() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
 
 void Renderer::present() {
     platformSwapBuffers();
@@ -180,9 +191,15 @@ void Renderer::setBlendMode(int mode) {
             glEnable(GL_TEXTURE_2D);
             glDisable(GL_BLEND);
             break;
-        case 3: blendTextured(GL_ZERO, GL_ZERO); break;
-        case 4: blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA); break;
-        case 15: activeTextureARB(GL_TEXTURE0_ARB); [[fallthrough]];
+        case 3:
+            blendTextured(GL_ZERO, GL_ZERO);
+            break;
+        case 4:
+            blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
+            break;
+        case 15:
+            activeTextureARB(GL_TEXTURE0_ARB);
+            [[fallthrough]];
         case 6:
             blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
             resetTextureMatrix();
@@ -192,9 +209,14 @@ void Renderer::setBlendMode(int mode) {
             glDisable(GL_TEXTURE_2D);
             glDisable(GL_BLEND);
             break;
-        case 10: blendTextured(GL_ONE, GL_ONE); break;
-        case 11: blendTextured(GL_SRC_COLOR, GL_SRC_ALPHA); break;
-        default: break;
+        case 10:
+            blendTextured(GL_ONE, GL_ONE);
+            break;
+        case 11:
+            blendTextured(GL_SRC_COLOR, GL_SRC_ALPHA);
+            break;
+        default:
+            break;
     }
 }
 

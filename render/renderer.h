@@ -1,4 +1,5 @@
-// The renderer: the one way the show draws, an immediate-mode layer over OpenGL 1.1 with multitexture.
+// The renderer: the one way the show draws, an immediate-mode layer over OpenGL 1.1 with
+// multitexture.
 #pragma once
 #include <cstdint>
 
@@ -20,7 +21,7 @@ static_assert(sizeof(MeshVertex) == 14 * 4, "MeshVertex is fourteen 32-bit field
 // The OpenGL renderer. Operations are virtual so that tests and tools can stand in a
 // renderer of their own (one that records calls, or one that does nothing).
 class Renderer {
-public:
+  public:
     int32_t textureCount = 0;  // textures created so far; names are 1, 2, 3 ... in creation order
 
     virtual ~Renderer() = default;
@@ -28,14 +29,16 @@ public:
     virtual void setState(int state, int value);
     // Re-specifies texture `texture` from `image`; the texture count is unchanged.
     virtual void updateTexture(int texture, const Image* image, int format);
-    // Creates the next texture from `image` (format 1 RGBA8, 2 RGB5, 3 RGBA4, 4 L8); returns its name.
+    // Creates the next texture from `image` (format 1 RGBA8, 2 RGB5, 3 RGBA4, 4 L8); returns its
+    // name.
     virtual int createTexture(const Image* image, int format);
     // One triangle, texture unit 0 only, perspective-correct; alpha forced to 1.
     virtual void drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c);
     // One triangle with both texture units, affine texture coordinates; alpha forced to 1.
     virtual void drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c);
     // Does nothing.
-    virtual void drawTriangleReserved(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c);
+    virtual void drawTriangleReserved(const MeshVertex* a, const MeshVertex* b,
+                                      const MeshVertex* c);
     // One quad at depth 1 with both texture units, each corner with its own colour and alpha.
     virtual void drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
                           const MeshVertex* d);

@@ -14,7 +14,7 @@ void drainQueue() {
 }
 
 class PumpTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string error;
         ASSERT_NE(openTestDisplay(64, 48, &error), nullptr) << error;

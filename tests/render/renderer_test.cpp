@@ -13,7 +13,7 @@ namespace {
 constexpr int kW = 64, kH = 48;
 
 class RendererTest : public ::testing::Test {
-protected:
+  protected:
     Renderer* r = nullptr;
     void SetUp() override {
         std::string error;
@@ -159,7 +159,8 @@ TEST_F(RendererTest, SingleTextureIsPerspectiveCorrect) {
     r->setBlendMode(2);
     // A quad whose left edge is near (z 1) and right edge far (z 4). Affine mapping would put
     // u = 0.5 at the screen middle; perspective puts it at x = 1/1 / (1/1 + 1/4) scaled across.
-    MeshVertex a = vertex(-1, -1, 1), b = vertex(1, -1, 4), c = vertex(1, 1, 4), d = vertex(-1, 1, 1);
+    MeshVertex a = vertex(-1, -1, 1), b = vertex(1, -1, 4), c = vertex(1, 1, 4),
+               d = vertex(-1, 1, 1);
     a.u0 = d.u0 = 0.0f;
     b.u0 = c.u0 = 1.0f;
     r->drawTriangle(&a, &b, &c);
@@ -175,20 +176,22 @@ TEST_F(RendererTest, SingleTextureIsPerspectiveCorrect) {
 }
 
 TEST_F(RendererTest, QuadsBlendWithInvertedAlphaAndUseTheirOwnAlpha) {
-    MeshVertex a = vertex(-1, -1, 1), b = vertex(1, -1, 1), c = vertex(1, 1, 1), d = vertex(-1, 1, 1);
+    MeshVertex a = vertex(-1, -1, 1), b = vertex(1, -1, 1), c = vertex(1, 1, 1),
+               d = vertex(-1, 1, 1);
     for (MeshVertex* v : {&a, &b, &c, &d}) v->b = 0.0f, v->g = 0.0f;  // red background
     r->drawQuad(&a, &b, &c, &d);
     // Mode 4 with an untextured white quad of alpha 0.25: colour x (1 - a) + stored x a.
     r->setBlendMode(4);
     r->bindTexture0(0);
     glDisable(GL_TEXTURE_2D);
-    MeshVertex e = vertex(-1, -1, 1), f = vertex(1, -1, 1), g = vertex(1, 1, 1), h = vertex(-1, 1, 1);
+    MeshVertex e = vertex(-1, -1, 1), f = vertex(1, -1, 1), g = vertex(1, 1, 1),
+               h = vertex(-1, 1, 1);
     for (MeshVertex* v : {&e, &f, &g, &h}) v->a = 0.25f;
     r->drawQuad(&e, &f, &g, &h);
     uint8_t px[4];
     pixelAt(0, 0, px);
-    EXPECT_NEAR(px[0], 255, 2);                   // 1 x 0.75 + 1 x 0.25
-    EXPECT_NEAR(px[1], 191, 3);                   // 1 x 0.75 + 0 x 0.25
+    EXPECT_NEAR(px[0], 255, 2);  // 1 x 0.75 + 1 x 0.25
+    EXPECT_NEAR(px[1], 191, 3);  // 1 x 0.75 + 0 x 0.25
     r->setBlendMode(7);
 }
 

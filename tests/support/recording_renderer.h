@@ -13,7 +13,7 @@ struct RecordedCall {
 };
 
 class RecordingRenderer : public Renderer {
-public:
+  public:
     std::vector<RecordedCall> calls;
 
     void setState(int state, int value) override { add("setState", {state, value}); }
@@ -60,7 +60,7 @@ public:
     // Number of triangle calls of either kind.
     size_t triangles() const { return count("drawTriangle") + count("drawTriangleDual"); }
 
-private:
+  private:
     void add(const char* op, std::vector<int> args, std::vector<MeshVertex> verts = {}) {
         calls.push_back({op, std::move(args), std::move(verts)});
     }
@@ -68,7 +68,7 @@ private:
 
 // A renderer that does nothing at all: for benchmarks and allocation counts.
 class NullRenderer : public Renderer {
-public:
+  public:
     void setState(int, int) override {}
     void updateTexture(int, const Image*, int) override {}
     int createTexture(const Image*, int) override { return ++textureCount; }

@@ -113,7 +113,8 @@ TEST(Capture, TwoRunsGiveTheSameFramesAndAudio) {
     EXPECT_EQ(std::atoi(listA.c_str()), 154);
     std::string wavA = readFile(a + "/music.wav");
     EXPECT_EQ(wavA, readFile(b + "/music.wav"));
-    EXPECT_EQ(wavA.size(), 44u + 154u * 44100u / 20u * 4u);  // the audio lasts as long as the frames
+    EXPECT_EQ(wavA.size(),
+              44u + 154u * 44100u / 20u * 4u);  // the audio lasts as long as the frames
 }
 
 TEST(Capture, EveryOrderStartsOnTheFirstFrameAtOrAfterItsFirstSample) {
@@ -146,20 +147,24 @@ TEST(Capture, WritesAPlayableMp4) {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
     std::string dir = scratch("mp4");
     ASSERT_EQ(capture("--output " + dir + "/show.mp4 --size 200x150 --fps 30 --until 1"), 0);
-    std::string probe = "ffprobe -v error -count_frames -show_entries "
-                        "stream=codec_name,width,height,r_frame_rate,nb_read_frames,duration "
-                        "-of default=nw=1 '" + dir + "/show.mp4'";
+    std::string probe =
+        "ffprobe -v error -count_frames -show_entries "
+        "stream=codec_name,width,height,r_frame_rate,nb_read_frames,duration "
+        "-of default=nw=1 '" +
+        dir + "/show.mp4'";
     std::string info = shell(probe);
     EXPECT_NE(info.find("codec_name=h264"), std::string::npos) << info;
     EXPECT_NE(info.find("codec_name=aac"), std::string::npos) << info;
     EXPECT_NE(info.find("width=200"), std::string::npos) << info;
     EXPECT_NE(info.find("height=150"), std::string::npos) << info;
     EXPECT_NE(info.find("r_frame_rate=30/1"), std::string::npos) << info;
-    EXPECT_NE(info.find("nb_read_frames=231"), std::string::npos) << info;  // 0 .. 230 before 7.68 s
+    EXPECT_NE(info.find("nb_read_frames=231"), std::string::npos)
+        << info;  // 0 .. 230 before 7.68 s
     // The audio lasts as long as the frames (231 / 30 = 7.7 s), within one AAC frame.
     ASSERT_NE(info.find("duration="), std::string::npos);
     double longest = 0;
-    for (size_t p = info.find("duration="); p != std::string::npos; p = info.find("duration=", p + 1))
+    for (size_t p = info.find("duration="); p != std::string::npos;
+         p = info.find("duration=", p + 1))
         longest = std::max(longest, std::atof(info.c_str() + p + 9));
     EXPECT_NEAR(longest, 7.7, 0.05) << info;
 }

@@ -133,7 +133,8 @@ void printProgress(Capture& c, bool final) {
         std::fprintf(stderr,
                      "%scaptured %llu frames: %.2f s of show in %.2f s of wall time (ratio %.2f)"
                      "          \n",
-                     c.progressIsTerminal ? "\r" : "", static_cast<unsigned long long>(platformCapturedFrames()), shown, wall,
+                     c.progressIsTerminal ? "\r" : "",
+                     static_cast<unsigned long long>(platformCapturedFrames()), shown, wall,
                      shown > 0 ? wall / shown : 0.0);
         return;
     }
@@ -203,12 +204,13 @@ bool startEncoder(Capture& c) {
         return false;
     }
     const CaptureOptions& o = c.options;
-    std::string cmd = "ffmpeg -y -loglevel error -f rawvideo -pix_fmt rgba -s " +
-                      std::to_string(o.width) + "x" + std::to_string(o.height) + " -framerate " +
-                      std::to_string(o.fps) + " -i - -i '" + c.audioTemp +
-                      "' -vf 'vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2' -c:v libx264 -preset veryfast"
-                      " -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart '" +
-                      o.output + "'";
+    std::string cmd =
+        "ffmpeg -y -loglevel error -f rawvideo -pix_fmt rgba -s " + std::to_string(o.width) + "x" +
+        std::to_string(o.height) + " -framerate " + std::to_string(o.fps) + " -i - -i '" +
+        c.audioTemp +
+        "' -vf 'vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2' -c:v libx264 -preset veryfast"
+        " -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart '" +
+        o.output + "'";
     c.video = popen(cmd.c_str(), "w");
     if (!c.video) c.failure = "cannot start ffmpeg";
     return c.video != nullptr;

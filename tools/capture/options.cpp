@@ -35,8 +35,7 @@ const char* captureUsage() {
            "  --help                this text\n";
 }
 
-bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* error,
-                         bool* help) {
+bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* error, bool* help) {
     *help = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];

@@ -1,4 +1,5 @@
-// The data generator: writes the show's images, meshes and music into one folder, deterministically.
+// The data generator: writes the show's images, meshes and music into one folder,
+// deterministically.
 #include <sys/stat.h>
 
 #include <cstdio>
