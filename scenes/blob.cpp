@@ -84,12 +84,7 @@ void drawBall(Camera& camera, float p, float roll, float zoom) {
                   float(45.0 * std::cos(p))};
     camera.target = {0.0f, 0.0f, 0.0f};
     camera.roll = roll;
-    Matrix44 view;
-    viewMesh(meshBall, camera, view);
-    vertexNormalsEnvMap(meshBall.vertices.verts, meshBall.faces.faces, meshBall.vertices.count,
-                        meshBall.faces.count);
-    ballList.sortByDepth(meshBall);
-    ballList.draw(true);
+    drawEnvMappedSorted(meshBall, ballList, camera);
 }
 
 // The picture slides in from the right in orders 6 and 7 and out again late in order 7.

@@ -58,6 +58,15 @@ void viewMesh(Mesh& mesh, const Camera& camera, Matrix44& view) {
     transformAndProject(mesh, view, camera);
 }
 
+void drawEnvMappedSorted(Mesh& mesh, DepthList& list, const Camera& camera) {
+    Matrix44 view;
+    viewMesh(mesh, camera, view);
+    vertexNormalsEnvMap(mesh.vertices.verts, mesh.faces.faces, mesh.vertices.count,
+                        mesh.faces.count);
+    list.sortByDepth(mesh);
+    list.draw(true);
+}
+
 void clearTextureCoords(Mesh& mesh) {
     for (int i = 0; i < mesh.vertices.count; ++i) {
         MeshVertex& v = mesh.vertices.verts[i];

@@ -75,6 +75,9 @@ void setupCamera61(Camera& camera, float aspect);
 void transformAndProject(Mesh& mesh, const Matrix44& view, const Camera& camera);
 // Builds the camera's view matrix into view, then transforms and projects the mesh with it.
 void viewMesh(Mesh& mesh, const Camera& camera, Matrix44& view);
+// Views the mesh through camera, gives it sphere-map coordinates from its vertex normals and
+// draws it two-unit, farthest faces first.
+void drawEnvMappedSorted(Mesh& mesh, DepthList& list, const Camera& camera);
 // Sets both texture coordinate pairs of every working vertex to 0.
 void clearTextureCoords(Mesh& mesh);
 // Sets the colour of every working vertex to (c, c, c) and both texture coordinate pairs to 0.

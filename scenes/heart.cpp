@@ -21,12 +21,7 @@ void drawHeart(Camera& camera, float p) {
                   float(120.0 * std::cos(p + 0.42))};
     camera.target = {1.0f, 0.0f, 1.0f};
     camera.roll = 180.0f;
-    Matrix44 view;
-    viewMesh(meshHeart, camera, view);
-    vertexNormalsEnvMap(meshHeart.vertices.verts, meshHeart.faces.faces, meshHeart.vertices.count,
-                        meshHeart.faces.count);
-    heartList.sortByDepth(meshHeart);
-    heartList.draw(true);
+    drawEnvMappedSorted(meshHeart, heartList, camera);
 }
 
 // The panel lies over everything, slightly dimmed, with the depth test off while it is drawn.
