@@ -7,14 +7,9 @@
 #include <string>
 
 #include "assets/reader3ds.h"
+#include "tests/fuzz/fuzz_input.h"
 
 namespace {
-
-std::string inputPath;
-
-void removeInput() {
-    std::remove(inputPath.c_str());
-}
 
 // Names of objects in the seed files, so that mutated files still reach the mesh lists.
 const char* const kNames[] = {"Box01", "Quader01", "Default"};
@@ -24,20 +19,16 @@ const char* const kNames[] = {"Box01", "Quader01", "Default"};
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The chunk trace would drown the fuzzer's own output.
     if (!std::freopen("/dev/null", "w", stdout)) std::abort();
-    inputPath = "/tmp/fuzz_3ds_" + std::to_string(getpid()) + ".3ds";
-    std::atexit(removeInput);
+    fuzzinput::init(".3ds");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FILE* file = std::fopen(inputPath.c_str(), "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const char* inputPath = fuzzinput::write(data, size);
 
     for (const char* name : kNames) {
         Object3ds object;
-        bool found = read3dsObject(inputPath.c_str(), name, object);
+        bool found = read3dsObject(inputPath, name, object);
         if (!found && (object.vertexCount || object.faceCount || object.positions)) std::abort();
         // Use the object as the mesh builder would: every face corner names a vertex.
         static volatile float sink;

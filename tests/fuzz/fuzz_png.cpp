@@ -8,32 +8,19 @@
 
 #include "assets/png.h"
 #include "render/image.h"
-
-namespace {
-
-std::string inputPath;
-
-void removeInput() {
-    std::remove(inputPath.c_str());
-}
-
-}  // namespace
+#include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The loader reads from a path, so each input goes through one file of this process.
-    inputPath = "/tmp/fuzz_png_" + std::to_string(getpid()) + ".png";
-    std::atexit(removeInput);
+    fuzzinput::init(".png");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FILE* file = std::fopen(inputPath.c_str(), "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const char* inputPath = fuzzinput::write(data, size);
 
     const char* reason = nullptr;
-    Image* image = loadPng(inputPath.c_str(), &reason);
+    Image* image = loadPng(inputPath, &reason);
     if (image) {
         // Touch every byte so that a buffer smaller than its claimed size shows.
         static volatile unsigned sink;
