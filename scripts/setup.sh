@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build, the show and the tests need (Debian), then configures and builds into build/.
+# Installs what the build, the show and the tests need (Debian), then configures and builds into
+# build/: the targets named as arguments, or everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,4 +27,6 @@ fi
 
 BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo}
 cmake -S . -B build -DCMAKE_BUILD_TYPE="$BUILD_TYPE" >/dev/null
-cmake --build build -j"$(nproc)"
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build build -j"$(nproc)" "${targets[@]}"
