@@ -193,6 +193,7 @@ TEST(Capture, RejectsBadArgumentsWithAReason) {
     EXPECT_EQ(capture("--size 640"), 2);
     EXPECT_EQ(capture("--shot 3:4"), 2);
     EXPECT_EQ(capture("--bogus 1"), 2);
+    EXPECT_EQ(capture("--preset quickest"), 2);
     EXPECT_EQ(capture("--help"), 0);
     std::string err = shell(kCapture + " --data /nonexistent --until 1 2>&1");
     EXPECT_NE(err.find("/nonexistent"), std::string::npos) << err;

@@ -207,9 +207,8 @@ bool startEncoder(Capture& c) {
     std::string cmd =
         "ffmpeg -y -loglevel error -f rawvideo -pix_fmt rgba -s " + std::to_string(o.width) + "x" +
         std::to_string(o.height) + " -framerate " + std::to_string(o.fps) + " -i - -i '" +
-        c.audioTemp +
-        "' -vf 'vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2' -c:v libx264 -preset veryfast"
-        " -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart '" +
+        c.audioTemp + "' -vf 'vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2' -c:v libx264 -preset " +
+        o.preset + " -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart '" +
         o.output + "'";
     c.video = popen(cmd.c_str(), "w");
     if (!c.video) c.failure = "cannot start ffmpeg";

@@ -25,6 +25,8 @@ const char* captureUsage() {
            "  --output FILE         MP4 with H.264 video and AAC audio (default show.mp4)\n"
            "  --frames DIR          write every frame as DIR/frame-NNNNNN.png instead\n"
            "  --audio FILE.wav      write the music alone as WAV\n"
+           "  --preset NAME         x264 preset for --output (default veryfast; ultrafast is\n"
+           "                        quicker and makes larger files)\n"
            "  --fps N               frames per second (default 60)\n"
            "  --size WxH            picture size (default 640x480); the show keeps 4:3 with bars\n"
            "  --shot ORDER:ROW:FILE.png  the first frame at or after that music position\n"
@@ -51,6 +53,18 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* 
         if (arg == "--output") {
             o.output = value;
             o.outputGiven = true;
+        } else if (arg == "--preset") {
+            static const char* const kPresets[] = {"ultrafast", "superfast", "veryfast",
+                                                   "faster",    "fast",      "medium",
+                                                   "slow",      "slower",    "veryslow"};
+            bool known = false;
+            for (const char* p : kPresets) known |= value == p;
+            if (!known) {
+                *error =
+                    "--preset wants an x264 preset (ultrafast ... veryslow), not \"" + value + "\"";
+                return false;
+            }
+            o.preset = value;
         } else if (arg == "--frames") {
             o.framesDir = value;
         } else if (arg == "--audio") {

@@ -19,8 +19,9 @@ struct CaptureOptions {
     int width = 640, height = 480;
     std::vector<ShotRequest> shots;
     int untilOrder = 33;
-    std::string dataDir;       // empty: as the show finds it
-    std::string timelinePath;  // when set, one line per frame: frame, ticks, order, row
+    std::string dataDir;              // empty: as the show finds it
+    std::string preset = "veryfast";  // x264's speed/size trade-off
+    std::string timelinePath;         // when set, one line per frame: frame, ticks, order, row
     bool outputGiven = false;
 };
 
