@@ -83,14 +83,9 @@ expect_plays "./data comes first, whole"
 
 # Neither folder, on a real display: a message box, every missing file named, the screen as it was.
 install_program alone no-data
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-disown
-export DISPLAY=$display
+source "$(dirname "$0")/lib/xvfb.sh"
+start_xvfb
 unset SDL_VIDEODRIVER
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-screen_mode() { xdpyinfo | grep -E 'dimensions|depth of root'; }
 desktop=$(screen_mode)
 (cd "$work/empty" && exec timeout -s KILL 20 "$work/alone/demo640" >"$work/out.txt" 2>"$work/err.txt") &
 demo=$!

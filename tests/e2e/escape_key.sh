@@ -3,12 +3,10 @@
 set -u
 build=$1
 work=$(mktemp -d)
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill -9 $xvfb 2>/dev/null; kill -9 $demo 2>/dev/null; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+demo=""
+trap 'kill -9 $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/xvfb.sh"
+start_xvfb
 cd "$work"
 SDL_AUDIODRIVER=dummy timeout -k 2 60 "$build/demo640" >out.txt 2>err.txt &
 demo=$!

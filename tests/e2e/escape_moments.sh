@@ -15,21 +15,18 @@
 set -u
 build=$1
 work=$(mktemp -d)
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-disown
+xvfb=""
 demo=""
 trap 'kill -9 $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
-export DISPLAY=$display SDL_AUDIODRIVER=dummy
+source "$(dirname "$0")/lib/xvfb.sh"
+start_xvfb
+export SDL_AUDIODRIVER=dummy
 # In a sanitizer build, the leak check at exit reports only blocks of the GL driver that SDL has
 # unloaded; memory errors and undefined behaviour are still reported.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 module="qua#v3n.it"
 failures=0
 
-screen_mode() { xdpyinfo | grep -E 'dimensions|depth of root'; }
 desktop=$(screen_mode)
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # Sleeps until the millisecond clock reads $1.
