@@ -111,16 +111,27 @@ void clipEdge(const MeshVertex& p, const MeshVertex& q, MeshVertex& out, int pla
     const float da = qa - pa;
     const float dz = q.z - p.z;
     const float k = dz / (da == 0.0f ? kTinyDelta : da);
-    const float z = (q.z - k * qa) / (positive ? 1.0f - k : 1.0f + k);
-    const float a = positive ? z : -z;
+    const float denominator = positive ? 1.0f - k : 1.0f + k;
 
     // out = p + t (p - q). The parameter comes from whichever of z and the bounded coordinate
     // changes more along the edge: at constant depth the z difference says nothing at all.
-    float t;
-    if (std::fabs(dz) >= std::fabs(da))
-        t = (p.z - z) / (dz == 0.0f ? kTinyDelta : dz);
-    else
-        t = (pa - a) / da;
+    float z, a, t;
+    if (denominator == 0.0f) {
+        // Parallel to the plane, most often lying in it: no single crossing, so the end beyond
+        // the plane is taken whole rather than a 0 / 0 that would drop the piece.
+        const uint32_t bit = uint32_t(plane);
+        const bool atP = (p.clipFlags & bit) && !(q.clipFlags & bit);
+        t = atP ? 0.0f : -1.0f;
+        z = atP ? p.z : q.z;
+        a = atP ? pa : qa;
+    } else {
+        z = (q.z - k * qa) / denominator;
+        a = positive ? z : -z;
+        if (std::fabs(dz) >= std::fabs(da))
+            t = (p.z - z) / (dz == 0.0f ? kTinyDelta : dz);
+        else
+            t = (pa - a) / da;
+    }
     auto lerp = [t](float pf, float qf) { return pf + t * (pf - qf); };
 
     out.z = z;

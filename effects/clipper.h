@@ -15,11 +15,12 @@ constexpr float kFarDistance = 4500.0f;
 
 // Clip code of a view-space point. Behind the eye a point always carries at least one side bit
 // of each pair, and both when it lies inside the mirrored pyramid. Behind and far never clip here.
+// A NaN coordinate is outside both planes that bound it, so such a point is never drawn.
 inline uint32_t clipCode(float x, float y, float z) {
     uint32_t flags = z > kFarDistance ? kClipFar : 0;
-    if (z > 0.0f) {  // the common case, kept free of branches
-        return flags | uint32_t(x >= z) * kClipRight | uint32_t(-x >= z) * kClipLeft |
-               uint32_t(y >= z) * kClipTop | uint32_t(-y >= z) * kClipBottom;
+    if (z > 0.0f) {  // the common case, kept free of branches; !(a < z) also holds for a NaN a
+        return flags | uint32_t(!(x < z)) * kClipRight | uint32_t(!(-x < z)) * kClipLeft |
+               uint32_t(!(y < z)) * kClipTop | uint32_t(!(-y < z)) * kClipBottom;
     } else {  // also taken by a NaN depth, so such a point never reaches the screen unclipped
         flags |= kClipBehind;
         if (x >= 0.0f) {
@@ -45,6 +46,8 @@ void setProjection(float offsetX, float offsetY, float scaleX, float scaleY);
 // Replaces v.clipFlags with the clip code of v's view-space position.
 void computeClipFlags(MeshVertex& v);
 // out = where segment p-q meets `plane` (1, 2, 4, 8), attributes interpolated; no sx, sy or flags.
+// An edge running parallel to the plane has no single crossing: out is then the end whose clip
+// flags hold the plane's bit (q when neither or both do), so an edge lying in the plane is kept.
 void clipEdge(const MeshVertex& p, const MeshVertex& q, MeshVertex& out, int plane);
 // Clips against the side planes from `plane` (1, 2, 4, 8) on and draws the rest with drawTriangle.
 // Vertices drawn unchanged get new sx, sy; pieces reaching to or behind the eye are dropped.

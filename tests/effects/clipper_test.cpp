@@ -147,6 +147,37 @@ TEST(ClipEdge, PointsLieOnThePlaneWithInterpolatedAttributes) {
     }
 }
 
+TEST_F(Clipper, NaNCornersAreOutsideAndNeverDrawn) {
+    EXPECT_EQ(clipCode(NAN, 0, 5) & (kClipRight | kClipLeft), kClipRight | kClipLeft);
+    EXPECT_EQ(clipCode(0, NAN, 5) & (kClipTop | kClipBottom), kClipTop | kClipBottom);
+    MeshVertex a = vertex(NAN, 0, 5), b = vertex(1, 0, 5), c = vertex(0, 1, 5);
+    drawClippedTriangle(&a, &b, &c, 1);
+    MeshVertex d = vertex(0, 0, 5), e = vertex(1, NAN, 5), f = vertex(0, 1, 5);
+    drawClippedTriangleDual(&d, &e, &f, 1);
+    EXPECT_EQ(recorder.calls.size(), 0u);
+}
+
+TEST_F(Clipper, EdgeRunningInASidePlaneKeepsItsTriangle) {
+    // Both ends on x = z: the crossing is taken at an end, not from 0 / 0.
+    const MeshVertex p = vertex(1, 0, 1, 1), q = vertex(3, 2, 3, 2);
+    expectSameVertex(cut(p, q, 1), q);
+    // b lies on y = z, and in single precision a's edge to it runs exactly along that plane,
+    // although a is inside: the whole triangle is inside and must be drawn, at its full size.
+    MeshVertex a = vertex(-0.00005f, 0.0001f, 0.00011f), b = vertex(0, 1000, 1000),
+               c = vertex(500, -500, 1000);
+    auto area = [](float ax, float ay, float bx, float by, float cx, float cy) {
+        return std::fabs((bx - ax) * (cy - ay) - (cx - ax) * (by - ay)) / 2;
+    };
+    const float whole = area(a.x / a.z, -a.y / a.z, b.x / b.z, -b.y / b.z, c.x / c.z, -c.y / c.z);
+    drawClippedTriangle(&a, &b, &c, 1);
+    float drawn = 0;
+    for (const auto& call : recorder.calls) {
+        const auto& v = call.verts;
+        drawn += area(v[0].sx, v[0].sy, v[1].sx, v[1].sy, v[2].sx, v[2].sy);
+    }
+    EXPECT_NEAR(drawn, whole, 1e-4f);
+}
+
 TEST_F(Clipper, RandomTrianglesOnlyEverDrawInsideThePyramid) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> side(-20, 20), depth(-10, 15);
