@@ -1,6 +1,7 @@
 // Vector and 3 x 4 affine matrix operations; straight-line arithmetic, no allocation, no state.
 #include "math/vecmath.h"
 
+#include <cfloat>
 #include <cmath>
 
 const Matrix34 kIdentityMatrix = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}};
@@ -34,12 +35,23 @@ void vectorCross(const Vector3& a, const Vector3& b, Vector3& out) {
 }
 
 int vectorNormalize(Vector3& v) {
-    float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    if (len == 0.0f) return 0;
-    float inv = 1.0f / len;
-    v.x *= inv;
-    v.y *= inv;
-    v.z *= inv;
+    float x = v.x, y = v.y, z = v.z;
+    float squared = x * x + y * y + z * z;
+    if (!(squared >= FLT_MIN && squared <= FLT_MAX)) {
+        // The squares overflowed, lost their precision below the normal range, or met a NaN:
+        // divide by the largest component first, which brings the sum into [1, 3].
+        const float largest = std::fmax(std::fabs(x), std::fmax(std::fabs(y), std::fabs(z)));
+        if (largest == 0.0f) return 0;
+        if (!(largest <= FLT_MAX) || std::isnan(x + y + z)) return 0;  // no length to divide by
+        x /= largest;
+        y /= largest;
+        z /= largest;
+        squared = x * x + y * y + z * z;
+    }
+    const float inv = 1.0f / std::sqrt(squared);
+    v.x = x * inv;
+    v.y = y * inv;
+    v.z = z * inv;
     return 1;
 }
 

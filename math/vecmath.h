@@ -24,7 +24,8 @@ void matrixTransformPoint(const Matrix34& m, const Vector3& p, Vector3& out);
 void matrixTransformDirection(const Matrix34& m, const Vector3& v, Vector3& out);
 // out = a x b.
 void vectorCross(const Vector3& a, const Vector3& b, Vector3& out);
-// Scales v to unit length and returns 1; returns 0 and leaves v alone when its length is exactly 0.
+// Scales v to unit length and returns 1; returns 0 and leaves v alone when its length is exactly 0
+// or not finite (an infinite or NaN component). Any finite length works, however large or small.
 int vectorNormalize(Vector3& v);
 // m = T(x, y, z) m.
 void matrixTranslateWorld(float x, float y, float z, Matrix34& m);

@@ -161,6 +161,22 @@ TEST(VectorNormalize, ZeroIsRefusedOthersBecomeUnit) {
     EXPECT_FLOAT_EQ(tiny.x, 1);
 }
 
+TEST(VectorNormalize, AnyFiniteLengthWorksAndNoneOtherIsTouched) {
+    Vector3 huge{3e30f, 0, -4e30f};  // its squares overflow single precision
+    EXPECT_EQ(vectorNormalize(huge), 1);
+    EXPECT_FLOAT_EQ(huge.x, 0.6f);
+    EXPECT_FLOAT_EQ(huge.z, -0.8f);
+    Vector3 subnormal{0, 3e-40f, 4e-40f};  // its squares vanish
+    EXPECT_EQ(vectorNormalize(subnormal), 1);
+    EXPECT_NEAR(subnormal.y, 0.6f, 1e-5f);
+    EXPECT_NEAR(subnormal.z, 0.8f, 1e-5f);
+    for (float bad : {INFINITY, NAN}) {
+        Vector3 v{bad, 1, 0};
+        EXPECT_EQ(vectorNormalize(v), 0);
+        EXPECT_EQ(v.y, 1);
+    }
+}
+
 TEST(MatrixInverse, RigidTransformGivesTransposeAndBackTranslation) {
     Matrix34 m = rotationY(0.3f);
     matrixTranslateWorld(1, 2, 3, m);
