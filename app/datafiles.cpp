@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/platform.h"
+
 const char* const kDataFiles[] = {
     "envmap1.png",  "stripe.png",   "purple.3ds",  "hjerte~1.3ds", "spiral.3ds",  "ball2116.3ds",
     "striber.3ds",  "striber3.png", "fisse.png",   "os.png",       "plettet.png", "circles.png",
@@ -27,17 +29,6 @@ bool isDirectory(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The folder holding the running executable, or "" when it cannot be told.
-std::string executableDir() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return "";
-    buffer[n] = '\0';
-    std::string path(buffer);
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
 // The absolute form of a relative path, for messages.
 std::string absolute(const std::string& path) {
     if (!path.empty() && path[0] == '/') return path;
@@ -53,10 +44,15 @@ void chooseDataDir(const char* dir) {
         lookedIn = "\"" + absolute(chosenDir) + "\"";
         return;
     }
+    chooseDataDirBeside(platformBasePath());
+}
+
+void chooseDataDirBeside(const std::string& programFolder) {
     chosenDir = "data";
     lookedIn = "\"" + absolute(chosenDir) + "\"";
-    if (isDirectory(chosenDir)) return;
-    std::string beside = executableDir() + "/data";
+    if (isDirectory(chosenDir) || programFolder.empty()) return;
+    const char last = programFolder.back();
+    const std::string beside = programFolder + (last == '/' || last == '\\' ? "" : "/") + "data";
     if (isDirectory(beside)) {
         chosenDir = beside;
         lookedIn = "\"" + beside + "\"";

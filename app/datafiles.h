@@ -11,6 +11,10 @@ extern const char* const kModuleFile;
 // Picks the data folder: `dir` when given, else "data" under the current directory when it
 // exists, else the "data" folder beside the executable.
 void chooseDataDir(const char* dir = nullptr);
+// The choice without `dir`, for a program in programFolder: "data" under the current directory
+// when it exists, else programFolder's "data". An empty programFolder (the program's folder
+// could not be told) leaves "data" under the current directory as the only folder looked in.
+void chooseDataDirBeside(const std::string& programFolder);
 // The chosen data folder.
 const std::string& dataDir();
 // Path of a data file in the chosen folder.

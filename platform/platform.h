@@ -62,3 +62,6 @@ void platformPostKeyDown(int key);
 void platformUseVirtualTicks(bool on);
 // Sets the virtual tick count, in milliseconds.
 void platformSetVirtualTicks(uint32_t ms);
+
+// The folder holding the running program, ending in its separator, or "" when it cannot be told.
+std::string platformBasePath();
