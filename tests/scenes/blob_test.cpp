@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "app/assets.h"
 #include "scenes/common.h"
@@ -75,6 +76,31 @@ TEST_F(BlobScene, BeatRowsThrowTheCameraInAndItEasesBack) {
     EXPECT_NEAR(zoom(10), 235.0f, 0.05f);
     EXPECT_NEAR(zoom(45), 450.0f, 0.05f);  // and no further
     EXPECT_NEAR(zoom(59), 450.0f, 0.05f);
+}
+
+TEST_F(BlobScene, EveryBeatRowAndNoOtherThrowsTheCameraIn) {
+    // One 20 ms frame per row through orders 4 to 8. A beat row shows zoom 200 in its own frame;
+    // any other row shows the camera easing back (200 + 7 per frame) or at rest.
+    SceneScript script;
+    const int first = 4 * 128, rows = 5 * 128;
+    script.setMusic(4, 0);
+    script.onFrame = [&](int frame) {
+        script.setClock(20 * (frame + 1));
+        const int next = first + frame + 1;
+        script.setMusic(next / 128, next % 128);
+    };
+    EXPECT_EQ(script.run(runBlobScene), 0);
+    ASSERT_EQ(script.frames(), rows);
+    const std::set<std::pair<int, int>> beats = {{4, 0},  {4, 64}, {5, 32},
+                                                 {5, 80}, {7, 0},  {7, 64}};
+    for (int f = 0; f < rows; ++f) {
+        const int order = (first + f) / 128, row = (first + f) % 128;
+        const float zoom = zoomOfFrame(script, f, 0.02f * f);
+        if (beats.count({order, row}))
+            EXPECT_NEAR(zoom, 200.0f, 0.05f) << "order " << order << " row " << row;
+        else
+            EXPECT_GT(zoom, 206.0f) << "order " << order << " row " << row;
+    }
 }
 
 TEST_F(BlobScene, SpinRollsHalfATurnAndHandsItsEndToTheBase) {
