@@ -92,7 +92,7 @@ int runDemo(int width, int height, int bitsPerPixel) {
     for (int i = 0; i < kSceneCount; ++i) {
         startSceneClock();
         updateClock();
-        kSceneSequence[i]();
+        if (kSceneSequence[i]() == kSceneFailed) return failAfterOpen(sceneFailure);
     }
     runClosingSequence();
 

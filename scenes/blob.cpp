@@ -1,5 +1,6 @@
 // The Blob scene: a rippling ball in a striped cone, thrown at on beats, rolled on spins.
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "app/assets.h"
@@ -110,7 +111,14 @@ int runBlobScene() {
     ballList.prepare(meshBall, 400000);
     coneList.prepare(meshCone, 160000);
     reserveEnvMapTables(meshBall.vertices.count);
-    rippleFactors.resize(meshBall.vertices.count);
+    try {
+        rippleFactors.resize(meshBall.vertices.count);
+    } catch (const std::bad_alloc&) {
+        sceneFailure =
+            "out of memory setting up the Blob scene: no room for the ball's ripple "
+            "factors\n";
+        return kSceneFailed;
+    }
     Camera camera;
     setupCamera61(camera, 1.0f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);

@@ -5,3 +5,5 @@ const SceneFunction kSceneSequence[] = {runTitleScene,  runBlobScene,   runWaveS
                                         runSpiralScene, runFigureScene, runLogoZoomScene,
                                         runHeartScene};
 const int kSceneCount = sizeof kSceneSequence / sizeof kSceneSequence[0];
+
+const char* sceneFailure = "";

@@ -1,6 +1,7 @@
 // The Wave scene: a writhing striped tube before orange rays, picture columns and beat flashes.
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "app/assets.h"
@@ -132,7 +133,14 @@ void drawFlash(int row) {
 
 int runWaveScene() {
     tubeList.prepare(meshTube, 80000);
-    radiusFactors.resize(meshTube.vertices.count);
+    try {
+        radiusFactors.resize(meshTube.vertices.count);
+    } catch (const std::bad_alloc&) {
+        sceneFailure =
+            "out of memory setting up the Wave scene: no room for the tube's radius "
+            "factors\n";
+        return kSceneFailed;
+    }
     Camera camera;
     setupCamera61(camera, 1.0f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);

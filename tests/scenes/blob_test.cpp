@@ -103,6 +103,18 @@ TEST_F(BlobScene, EveryBeatRowAndNoOtherThrowsTheCameraIn) {
     }
 }
 
+TEST_F(BlobScene, OutOfMemoryAtSetUpIsReportedNotThrown) {
+    // More vertices than any earlier run, so that the ripple factors must grow.
+    makeTestMesh(meshBall, std::vector<Vector3>(100000, Vector3{0, 0, 0}), {{0, 1, 2}});
+    SceneScript script;
+    failHeapAllocations(true);
+    const int result = script.run(runBlobScene);
+    failHeapAllocations(false);
+    EXPECT_EQ(result, kSceneFailed);
+    EXPECT_EQ(script.frames(), 0);
+    EXPECT_NE(std::string(sceneFailure).find("Blob scene"), std::string::npos) << sceneFailure;
+}
+
 TEST_F(BlobScene, SpinRollsHalfATurnAndHandsItsEndToTheBase) {
     SceneScript script;
     constexpr float kTwoPi = 6.2831855f;

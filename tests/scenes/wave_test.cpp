@@ -55,6 +55,19 @@ void playPositions(SceneScript& script, std::vector<std::pair<int, int>> positio
 
 }  // namespace
 
+TEST_F(WaveScene, OutOfMemoryAtSetUpIsReportedNotThrown) {
+    // More vertices than any earlier run, so that the radius factors must grow.
+    makeTestMesh(meshTube, std::vector<Vector3>(100000, Vector3{0, 0, 0}), {{0, 1, 2}});
+    SceneScript script;
+    failHeapAllocations(true);
+    const int result = script.run(runWaveScene);
+    failHeapAllocations(false);
+    EXPECT_EQ(result, kSceneFailed);
+    EXPECT_EQ(script.frames(), 0);
+    EXPECT_NE(std::string(sceneFailure).find("Wave scene"), std::string::npos) << sceneFailure;
+    installTestAssets();
+}
+
 TEST_F(WaveScene, EndsAtOrderFifteenOrOnQuitTurningUnitOneOff) {
     {
         SceneScript script;
