@@ -230,6 +230,12 @@ TEST(Capture, AnOutputPathReachesTheEncoderAsItIs) {
     EXPECT_EQ(listFolder(dir), std::vector<std::string>{name}) << "temporary files or injection";
     std::string mp4 = readFile(dir + "/" + name);
     EXPECT_TRUE(mp4.size() > 8 && mp4.compare(4, 4, "ftyp") == 0) << "not an MP4";
+    // The 3DS reader's chunk trace stays off standard output and out of the progress.
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.find("CHUNK"), std::string::npos) << run.err;
+    run = runCapture({"--verbose", "--shot", "0:0:still.png"}, dir);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("CHUNK: id:4d4d"), std::string::npos) << "--verbose shows the trace";
 }
 
 TEST(Capture, AMissingOrDeadEncoderIsAnErrorNamingItAndLeavesNoFiles) {

@@ -298,7 +298,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     c.started = c.lastProgress = Clock::now();
+    // The 3DS reader traces the chunks it walks on standard output; here that would only
+    // bury the progress and anything piped from this program, so it is dropped unless asked for.
+    StdoutSilencer quiet;
+    if (!o.verbose) quiet.begin();
     int code = runDemo(o.width, o.height, 16);
+    quiet.end();
     platformShutdown();
     printProgress(c, true);
 

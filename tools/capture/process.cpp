@@ -1,4 +1,4 @@
-// POSIX process handling for the capture tool: spawning the encoder and feeding it.
+// POSIX process handling for the capture tool: spawning the encoder, silencing standard output.
 #include "tools/capture/process.h"
 
 #include <errno.h>
@@ -81,6 +81,24 @@ bool EncoderProcess::finish(std::string* error) {
 EncoderProcess::~EncoderProcess() {
     std::string ignored;
     finish(&ignored);
+}
+
+void StdoutSilencer::begin() {
+    if (saved_ >= 0) return;
+    std::fflush(stdout);
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null < 0) return;
+    saved_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (saved_ >= 0) dup2(null, STDOUT_FILENO);
+    close(null);
+}
+
+void StdoutSilencer::end() {
+    if (saved_ < 0) return;
+    std::fflush(stdout);
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+    saved_ = -1;
 }
 
 void ignoreBrokenPipes() {

@@ -1,4 +1,4 @@
-// The capture tool's dealings with the operating system: the encoder's process.
+// The capture tool's dealings with the operating system: the encoder's process and standard output.
 #pragma once
 #include <sys/types.h>
 
@@ -27,6 +27,21 @@ class EncoderProcess {
   private:
     pid_t pid_ = -1;
     int fd_ = -1;
+};
+
+// Keeps writes to standard output away from it until end() (or destruction): they go to
+// /dev/null. Writes to standard error are untouched.
+class StdoutSilencer {
+  public:
+    StdoutSilencer() = default;
+    StdoutSilencer(const StdoutSilencer&) = delete;
+    StdoutSilencer& operator=(const StdoutSilencer&) = delete;
+    ~StdoutSilencer() { end(); }
+    void begin();
+    void end();
+
+  private:
+    int saved_ = -1;
 };
 
 // Makes a write to a reader that has gone fail with an error instead of ending the process.
