@@ -28,12 +28,21 @@ bool EncoderProcess::start(const std::vector<std::string>& args, std::string* er
         posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
     }
+    // This process ignores SIGPIPE; the program gets the default back, as if started by a shell.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
-    int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    int failed = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     close(fds[0]);
     if (failed != 0) {
         close(fds[1]);
