@@ -12,6 +12,14 @@ source=$2
 work=$(mktemp -d)
 xvfb=""
 trap 'kill -9 $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/xvfb.sh"
+require_programs timeout awk sed xwininfo xdotool "$build/demo640"
+# The X server for the last case, started now so that a missing font fails the test at once. Until
+# then no run may see it: an error box there would hold the offscreen runs until they are cut off.
+start_xvfb
+require_x_fonts
+x_display=$DISPLAY
+unset DISPLAY
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 # In a sanitizer build, the leak check at exit reports only blocks of the GL driver that SDL has
 # unloaded; memory errors and undefined behaviour are still reported.
@@ -83,8 +91,7 @@ expect_plays "./data comes first, whole"
 
 # Neither folder, on a real display: a message box, every missing file named, the screen as it was.
 install_program alone no-data
-source "$(dirname "$0")/lib/xvfb.sh"
-start_xvfb
+export DISPLAY=$x_display
 unset SDL_VIDEODRIVER
 desktop=$(screen_mode)
 (cd "$work/empty" && exec timeout -s KILL 20 "$work/alone/demo640" >"$work/out.txt" 2>"$work/err.txt") &

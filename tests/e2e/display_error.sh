@@ -2,6 +2,8 @@
 # A driver without multitexture: "error.txt" holds the reason, stderr shows it, the exit is non-zero.
 set -u
 build=$1
+source "$(dirname "$0")/lib/require.sh"
+require_programs timeout cmp od "$build/demo640"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

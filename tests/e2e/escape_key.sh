@@ -4,8 +4,10 @@ set -u
 build=$1
 work=$(mktemp -d)
 demo=""
+xvfb=""
 trap 'kill -9 $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/lib/xvfb.sh"
+require_programs timeout xdotool "$build/demo640"
 start_xvfb
 cd "$work"
 SDL_AUDIODRIVER=dummy timeout -k 2 60 "$build/demo640" >out.txt 2>err.txt &

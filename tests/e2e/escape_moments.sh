@@ -19,6 +19,7 @@ xvfb=""
 demo=""
 trap 'kill -9 $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/lib/xvfb.sh"
+require_programs timeout xdotool mkfifo od dd awk "$build/demo640" "$build/demo-capture"
 start_xvfb
 export SDL_AUDIODRIVER=dummy
 # In a sanitizer build, the leak check at exit reports only blocks of the GL driver that SDL has

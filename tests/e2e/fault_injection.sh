@@ -14,6 +14,8 @@
 set -u
 build=$1
 source=$2
+source "$(dirname "$0")/lib/require.sh"
+require_programs timeout awk sed stat "$build/demo640" "$build/demo-capture"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy

@@ -1,6 +1,11 @@
 // The capture tool end to end: golden stills, determinism, sync to the music, a playable MP4.
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -34,6 +39,50 @@ std::string readFile(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+struct Outcome {
+    int code = -1;  // exit code, or 128 + the signal that ended it
+    std::string out, err;
+};
+
+// Runs the capture tool with `args` as its argument vector (no shell) in folder `cwd`, with
+// PATH set to `path` when given. Its output goes to files beside `cwd`, not in it.
+Outcome runCapture(const std::vector<std::string>& args, const std::string& cwd,
+                   const char* path = nullptr) {
+    std::vector<char*> argv = {const_cast<char*>(kCapture.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::string outFile = cwd + ".out", errFile = cwd + ".err";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(cwd.c_str()) != 0)
+            _exit(126);
+        if (path) setenv("PATH", path, 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    Outcome run;
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid)
+        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = readFile(outFile);
+    run.err = readFile(errFile);
+    return run;
+}
+
+// The names in a folder.
+std::vector<std::string> listFolder(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
 }
 
 struct Picture {
@@ -167,6 +216,49 @@ TEST(Capture, WritesAPlayableMp4) {
          p = info.find("duration=", p + 1))
         longest = std::max(longest, std::atof(info.c_str() + p + 9));
     EXPECT_NEAR(longest, 7.7, 0.05) << info;
+}
+
+TEST(Capture, AnOutputPathReachesTheEncoderAsItIs) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+    // Quotes, spaces, a command substitution, a leading "-" (an option to ffmpeg if passed
+    // bare) and non-ASCII letters, as a path relative to the working folder.
+    std::string dir = scratch("paths");
+    const std::string name = "-it's \"$(touch injected)\" \xc3\xa9t\xc3\xa9.mp4";
+    Outcome run =
+        runCapture({"--output", name, "--size", "64x48", "--fps", "10", "--until", "1"}, dir);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(listFolder(dir), std::vector<std::string>{name}) << "temporary files or injection";
+    std::string mp4 = readFile(dir + "/" + name);
+    EXPECT_TRUE(mp4.size() > 8 && mp4.compare(4, 4, "ftyp") == 0) << "not an MP4";
+    // The 3DS reader's chunk trace stays off standard output and out of the progress.
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.find("CHUNK"), std::string::npos) << run.err;
+    run = runCapture({"--verbose", "--shot", "0:0:still.png"}, dir);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("CHUNK: id:4d4d"), std::string::npos) << "--verbose shows the trace";
+}
+
+TEST(Capture, AMissingOrDeadEncoderIsAnErrorNamingItAndLeavesNoFiles) {
+    std::string dir = scratch("encoder"), bin = scratch("encoder-bin");
+    // No ffmpeg on PATH at all.
+    Outcome run =
+        runCapture({"--output", "a.mp4", "--size", "64x48", "--until", "1"}, dir, bin.c_str());
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("ffmpeg"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("a.mp4"), std::string::npos) << run.err;
+    EXPECT_EQ(listFolder(dir), std::vector<std::string>{});
+    // An ffmpeg that exits at once, without reading a frame: an error, not a death by SIGPIPE.
+    {
+        std::ofstream fake(bin + "/ffmpeg");
+        fake << "#!/bin/sh\nexit 3\n";
+    }
+    chmod((bin + "/ffmpeg").c_str(), 0755);
+    run = runCapture({"--output", "b.mp4", "--size", "64x48", "--until", "1"}, dir, bin.c_str());
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("ffmpeg stopped taking frames for b.mp4: it exited with code 3"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(listFolder(dir), std::vector<std::string>{});
 }
 
 TEST(Capture, AWidePictureKeepsFourByThreeWithBlackBars) {

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "platform/capture.h"
 #include "platform/platform.h"
 #include "tools/capture/options.h"
+#include "tools/capture/process.h"
 
 namespace {
 
@@ -30,14 +34,22 @@ struct Track {
     int64_t endFrame = 0;  // first frame of the stop order (or the song's end)
 };
 
+// A file removed when this goes out of scope, on every way out of the program.
+struct TemporaryFile {
+    std::string path;
+    ~TemporaryFile() {
+        if (!path.empty()) unlink(path.c_str());
+    }
+};
+
 struct Capture {
     CaptureOptions options;
     Track track;
     size_t nextReport = 0;
-    FILE* video = nullptr;  // ffmpeg's standard input
+    TemporaryFile audioTemp;  // the music, for the encoder to read; outlives the encoder below
+    EncoderProcess encoder;   // ffmpeg, reading the frames on its standard input
     FILE* timeline = nullptr;
     bool progressIsTerminal = false;
-    std::string audioTemp;
     bool writeVideo = false, writeFrames = false, writeAudio = false;
     size_t shotsLeft = 0;
     Clock::time_point started, lastProgress;
@@ -170,11 +182,9 @@ void onFrame(const uint8_t* rgba, int width, int height, void* user) {
         if (!writeFramePng(c.options.framesDir + name, rgba, width, height))
             c.failure = "cannot write frames into " + c.options.framesDir;
     }
-    if (c.video) {
-        size_t bytes = static_cast<size_t>(width) * height * 4;
-        if (std::fwrite(rgba, 1, bytes, c.video) != bytes)
-            c.failure = "the encoder (ffmpeg) stopped taking frames";
-    }
+    if (c.encoder.running() && c.failure.empty() &&
+        !c.encoder.write(rgba, static_cast<size_t>(width) * height * 4))
+        c.failure = "the encoder ffmpeg stopped taking frames for " + c.options.output;
     printProgress(c, false);
 }
 
@@ -198,27 +208,40 @@ void onAdvance(uint64_t frameIndex, uint32_t nextTicks, void* user) {
     if (done) platformPostQuit();
 }
 
+// Starts ffmpeg reading raw frames on its standard input and the music from the temporary WAV.
+// Every argument is passed as it is, with no shell; the "file:" prefix keeps a path that begins
+// with "-" or looks like a protocol ("http:...") an ordinary file name.
 bool startEncoder(Capture& c) {
-    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
-        c.failure = "the ffmpeg program is not installed; it encodes the video";
-        return false;
-    }
     const CaptureOptions& o = c.options;
-    std::string cmd =
-        "ffmpeg -y -loglevel error -f rawvideo -pix_fmt rgba -s " + std::to_string(o.width) + "x" +
-        std::to_string(o.height) + " -framerate " + std::to_string(o.fps) + " -i - -i '" +
-        c.audioTemp + "' -vf 'vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2' -c:v libx264 -preset " +
-        o.preset + " -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart '" +
-        o.output + "'";
-    c.video = popen(cmd.c_str(), "w");
-    if (!c.video) c.failure = "cannot start ffmpeg";
-    return c.video != nullptr;
+    std::vector<std::string> args;
+    // Fixed words are split at spaces; paths and values are always one argument each.
+    auto words = [&args](const char* text) {
+        std::istringstream in(text);
+        for (std::string w; in >> w;) args.push_back(w);
+    };
+    words("ffmpeg -nostdin -y -loglevel error -f rawvideo -pix_fmt rgba -s");
+    args.push_back(std::to_string(o.width) + "x" + std::to_string(o.height));
+    words("-framerate");
+    args.push_back(std::to_string(o.fps));
+    words("-i pipe:0 -i");
+    args.push_back("file:" + c.audioTemp.path);
+    words("-vf vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2 -c:v libx264 -preset");
+    args.push_back(o.preset);
+    words("-crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart");
+    args.push_back("file:" + o.output);
+    std::string error;
+    if (c.encoder.start(args, &error)) return true;
+    c.failure = error + "; it encodes " + o.output +
+                " (install ffmpeg, or write PNG frames with --frames DIR)";
+    return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Static, so that the temporary files go even when something calls exit().
     static Capture c;
+    ignoreBrokenPipes();  // a dead encoder is reported, not a silent death by SIGPIPE
     std::string error;
     bool help = false;
     if (!parseCaptureOptions(argc, argv, c.options, &error, &help)) {
@@ -252,9 +275,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (c.writeVideo) {
-        c.audioTemp = o.output + ".audio.wav";
-        if (!writeWav(c.audioTemp, c.track.samples.data(), c.track.samples.size() / 2)) {
-            std::fprintf(stderr, "demo-capture: cannot write %s\n", c.audioTemp.c_str());
+        c.audioTemp.path = o.output + ".audio.wav";
+        if (!writeWav(c.audioTemp.path, c.track.samples.data(), c.track.samples.size() / 2)) {
+            std::fprintf(stderr, "demo-capture: cannot write the music for the encoder to %s: %s\n",
+                         c.audioTemp.path.c_str(), std::strerror(errno));
             return 1;
         }
         if (!startEncoder(c)) {
@@ -274,17 +298,24 @@ int main(int argc, char** argv) {
         return 1;
     }
     c.started = c.lastProgress = Clock::now();
+    // The 3DS reader traces the chunks it walks on standard output; here that would only
+    // bury the progress and anything piped from this program, so it is dropped unless asked for.
+    StdoutSilencer quiet;
+    if (!o.verbose) quiet.begin();
     int code = runDemo(o.width, o.height, 16);
+    quiet.end();
     platformShutdown();
     printProgress(c, true);
 
     // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
     size_t frames = static_cast<size_t>(platformCapturedFrames() * kMusicSampleRate / o.fps);
     c.track.samples.resize(frames * 2, 0);
-    if (c.video) {
-        int status = pclose(c.video);
-        unlink(c.audioTemp.c_str());
-        if (status != 0 && c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;
+    if (c.encoder.running()) {
+        std::string how;
+        if (!c.encoder.finish(&how)) {
+            if (c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;
+            c.failure += ": it " + how;
+        }
     }
     if (c.timeline && std::fclose(c.timeline) != 0) c.failure = "cannot write " + o.timelinePath;
     if (c.writeAudio && !writeWav(o.audioPath, c.track.samples.data(), frames))

@@ -34,6 +34,8 @@ const char* captureUsage() {
            "  --until ORDER         stop when the music reaches ORDER (default 33, the end)\n"
            "  --data DIR            the data folder (default: ./data, else beside the program)\n"
            "  --timeline FILE       one line per frame: frame, tick (ms), music order, row\n"
+           "  --verbose             print the 3DS reader's chunk trace on standard output\n"
+           "                        (dropped otherwise)\n"
            "  --help                this text\n";
 }
 
@@ -44,6 +46,10 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* 
         if (arg == "--help" || arg == "-h") {
             *help = true;
             return true;
+        }
+        if (arg == "--verbose") {
+            o.verbose = true;
+            continue;
         }
         if (i + 1 >= argc) {
             *error = "option " + arg + (arg.rfind("--", 0) == 0 ? " needs a value" : " is unknown");

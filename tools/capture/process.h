@@ -1,0 +1,48 @@
+// The capture tool's dealings with the operating system: the encoder's process and standard output.
+#pragma once
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// A program started without a shell, its standard input a pipe from this process.
+class EncoderProcess {
+  public:
+    EncoderProcess() = default;
+    EncoderProcess(const EncoderProcess&) = delete;
+    EncoderProcess& operator=(const EncoderProcess&) = delete;
+    ~EncoderProcess();  // closes the pipe and waits for the program
+
+    // Starts args[0], looked up on PATH, with args as its argument vector. Returns false with
+    // *error set when it cannot be started (e.g. not installed).
+    bool start(const std::vector<std::string>& args, std::string* error);
+    bool running() const { return pid_ > 0; }
+    // Writes all bytes to the program's standard input; false once it has stopped reading.
+    bool write(const void* data, size_t bytes);
+    // Closes the pipe and waits for the program. Returns true when it exited with code 0;
+    // otherwise *error says how it ended ("exited with code 1", "was killed by signal 9").
+    bool finish(std::string* error);
+
+  private:
+    pid_t pid_ = -1;
+    int fd_ = -1;
+};
+
+// Keeps writes to standard output away from it until end() (or destruction): they go to
+// /dev/null. Writes to standard error are untouched.
+class StdoutSilencer {
+  public:
+    StdoutSilencer() = default;
+    StdoutSilencer(const StdoutSilencer&) = delete;
+    StdoutSilencer& operator=(const StdoutSilencer&) = delete;
+    ~StdoutSilencer() { end(); }
+    void begin();
+    void end();
+
+  private:
+    int saved_ = -1;
+};
+
+// Makes a write to a reader that has gone fail with an error instead of ending the process.
+void ignoreBrokenPipes();
