@@ -13,6 +13,7 @@
 #include "app/datafiles.h"
 #include "app/driver.h"
 #include "app/music.h"
+#include "app/seek.h"
 #include "app/window.h"
 #include "platform/audio.h"
 #include "platform/capture.h"
@@ -27,7 +28,8 @@ using Clock = std::chrono::steady_clock;
 struct Track {
     std::vector<int16_t> samples;  // interleaved stereo
     std::vector<PositionReport> reports;
-    int64_t endFrame = 0;  // first frame of the stop order (or the song's end)
+    int64_t endFrame = 0;    // first frame of the stop order (or the song's end)
+    int64_t startFrame = 0;  // first sample of the first frame written (--start)
 };
 
 struct Capture {
@@ -70,6 +72,20 @@ bool renderTrack(const std::string& path, int untilOrder, Track& track, std::str
     }
     track.endFrame = static_cast<int64_t>(track.samples.size() / 2);
     return true;
+}
+
+// Finds the first frame whose music position is at or after `start` (a frame shows the last
+// position whose first sample lies at or before its time) and sets the track's first sample
+// from it. False when the track ends before that position.
+bool firstFrameAt(ShowPosition start, int fps, Track& track) {
+    if (start.order == 0 && start.row == 0) return true;
+    for (const PositionReport& r : track.reports) {
+        if (positionBefore(ShowPosition{r.order, r.row}, start)) continue;
+        const int64_t frame = (r.frame * fps + kMusicSampleRate - 1) / kMusicSampleRate;
+        track.startFrame = frame * kMusicSampleRate / fps;
+        return true;
+    }
+    return false;
 }
 
 // Writes interleaved 16-bit stereo at the music's rate as a WAV file.
@@ -251,9 +267,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
         return 1;
     }
+    if (!firstFrameAt(o.start, o.fps, c.track)) {
+        std::fprintf(stderr, "demo-capture: the capture stops at order %d, before --start %d:%d\n",
+                     o.untilOrder, o.start.order, o.start.row);
+        return 2;
+    }
+    setStartPosition(o.start);
+    const int16_t* startSamples = c.track.samples.data() + 2 * c.track.startFrame;
     if (c.writeVideo) {
         c.audioTemp = o.output + ".audio.wav";
-        if (!writeWav(c.audioTemp, c.track.samples.data(), c.track.samples.size() / 2)) {
+        if (!writeWav(c.audioTemp, startSamples, c.track.samples.size() / 2 - c.track.startFrame)) {
             std::fprintf(stderr, "demo-capture: cannot write %s\n", c.audioTemp.c_str());
             return 1;
         }
@@ -281,13 +304,15 @@ int main(int argc, char** argv) {
     // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
     size_t frames = static_cast<size_t>(platformCapturedFrames() * kMusicSampleRate / o.fps);
     c.track.samples.resize(frames * 2, 0);
+    frames -= static_cast<size_t>(c.track.startFrame);
+    startSamples = c.track.samples.data() + 2 * c.track.startFrame;
     if (c.video) {
         int status = pclose(c.video);
         unlink(c.audioTemp.c_str());
         if (status != 0 && c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;
     }
     if (c.timeline && std::fclose(c.timeline) != 0) c.failure = "cannot write " + o.timelinePath;
-    if (c.writeAudio && !writeWav(o.audioPath, c.track.samples.data(), frames))
+    if (c.writeAudio && !writeWav(o.audioPath, startSamples, frames))
         c.failure = "cannot write " + o.audioPath;
     for (const ShotRequest& shot : o.shots)
         if (!shot.taken && c.failure.empty())
