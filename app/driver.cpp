@@ -8,6 +8,8 @@
 #include "app/closing.h"
 #include "app/datafiles.h"
 #include "app/music.h"
+#include "app/seek.h"
+#include "platform/capture.h"
 #include "platform/platform.h"
 #include "render/device.h"
 #include "render/renderer.h"
@@ -86,8 +88,17 @@ int runDemo(int width, int height, int bitsPerPixel) {
     std::string assetError = loadAssets();
     if (!assetError.empty()) return failAfterOpen(assetError);
 
-    std::string musicError = startMusic(dataPath(kModuleFile).c_str());
+    // A start past the beginning plays the frames before it through undrawn; a capture
+    // moves its own clock, the real-time show a virtual one until the music starts there.
+    const ShowPosition start = startPosition();
+    const bool seeking = start.order != 0 || start.row != 0;
+    std::string musicError;
+    if (seeking && !platformCapturing())
+        musicError = fastForwardInRealTime(dataPath(kModuleFile).c_str());
+    else
+        musicError = startMusic(dataPath(kModuleFile).c_str());
     if (!musicError.empty()) return failAfterOpen(musicError);
+    if (seeking && platformCapturing()) beginFastForward(platformSkipCaptureFrame, nullptr);
 
     for (int i = 0; i < kSceneCount; ++i) {
         startSceneClock();
@@ -95,6 +106,7 @@ int runDemo(int width, int height, int bitsPerPixel) {
         if (kSceneSequence[i]() == kSceneFailed) return failAfterOpen(sceneFailure);
     }
     runClosingSequence();
+    endFastForward();
 
     gDeviceFactory->shutdown();
     stopMusic();

@@ -26,6 +26,10 @@ void startMusicSync(uint32_t handle) {
 }
 
 std::string startMusic(const char* modulePath) {
+    return startMusicAt(modulePath, 0, 0);
+}
+
+std::string startMusicAt(const char* modulePath, int order, int row) {
     audioVersion();
     audioInit();
     std::string error;
@@ -33,6 +37,11 @@ std::string startMusic(const char* modulePath) {
     if (handle == 0) {
         audioFree();
         return error;
+    }
+    if ((order != 0 || row != 0) && !audioSeek(handle, order, row)) {
+        audioFree();
+        return std::string("cannot start the music in ") + modulePath + " at order " +
+               std::to_string(order) + " row " + std::to_string(row) + "\n";
     }
     audioStart();
     startMusicSync(handle);

@@ -20,5 +20,7 @@ void startMusicSync(uint32_t handle);
 // time when no audio device opens), installs the sync and starts playback. Returns an empty
 // string on success, else a message naming the file and the reason.
 std::string startMusic(const char* modulePath);
+// As startMusic, but playback begins at (order, row) instead of the song's start.
+std::string startMusicAt(const char* modulePath, int order, int row);
 // Shut-down: stops output and frees the player; no audio callback runs afterwards.
 void stopMusic();

@@ -104,6 +104,21 @@ bool OfflineMusic::openMemory(const void* data, size_t size, const char* name, s
     return true;
 }
 
+bool OfflineMusic::seek(int32_t order, int32_t row) {
+    if (!module_ || order < 0 || row < 0 || order >= openmpt_module_get_num_orders(module_))
+        return false;
+    openmpt_module_set_position_order_row(module_, order, row);
+    if (openmpt_module_get_current_order(module_) != order ||
+        openmpt_module_get_current_row(module_) != row)
+        return false;
+    frame_ = 0;
+    order_ = row_ = -1;
+    nextTick_ = 0;
+    ticksSinceRow_ = 0;
+    ended_ = false;
+    return true;
+}
+
 void OfflineMusic::close() {
     if (module_) openmpt_module_destroy(module_);
     module_ = nullptr;
@@ -337,6 +352,11 @@ bool audioPlay(uint32_t handle) {
     }
     player.wake.notify_all();
     return true;
+}
+
+bool audioSeek(uint32_t handle, int32_t order, int32_t row) {
+    if (handle == 0 || handle != player.handle.load() || player.playing.load()) return false;
+    return player.music.seek(order, row);
 }
 
 void audioStop() {

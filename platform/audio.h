@@ -41,6 +41,9 @@ class OfflineMusic {
     bool open(const char* path, std::string* error);
     // Loads a module held in memory; `name` stands for the file in messages.
     bool openMemory(const void* data, size_t size, const char* name, std::string* error);
+    // Moves playback to the start of (order, row); frames and reports count from there as if
+    // the song began at that row. False when there is no such position.
+    bool seek(int32_t order, int32_t row);
     // Forgets the module; render then produces nothing.
     void close();
     bool isOpen() const { return module_ != nullptr; }
@@ -100,6 +103,8 @@ void audioStart();
 uint32_t audioSetPositionSync(uint32_t handle, MusicSyncProc proc);
 // Plays the module from where it stands (its start, once loaded); false if `handle` is unknown.
 bool audioPlay(uint32_t handle);
+// Moves the loaded, not yet playing module to (order, row); false if that is not possible.
+bool audioSeek(uint32_t handle, int32_t order, int32_t row);
 // Stops output; when it returns, no callback runs and none will.
 void audioStop();
 // Releases the module and the audio device. Safe to call at any time, more than once.

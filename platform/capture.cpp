@@ -43,6 +43,13 @@ uint32_t platformCaptureFrameTicks(uint64_t frameIndex) {
     return static_cast<uint32_t>(frameIndex * 1000 / static_cast<uint64_t>(captureFps));
 }
 
+void platformSkipCaptureFrame() {
+    ++framesPresented;
+    uint32_t next = platformCaptureFrameTicks(framesPresented);
+    platformSetVirtualTicks(next);
+    if (advanceHook) advanceHook(framesPresented, next, hookUser);
+}
+
 void platformCaptureFrame(int width, int height) {
     size_t size = static_cast<size_t>(width) * height * 4;
     if (frameBuffer.size() < size) frameBuffer.resize(size);

@@ -16,6 +16,9 @@ void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance
 bool platformCapturing();
 // Number of frames presented so far in capture mode.
 uint64_t platformCapturedFrames();
+// Counts a frame that was not drawn (a fast-forward) and moves the clock on, as
+// platformCaptureFrame does, without reading anything back or handing it to the sink.
+void platformSkipCaptureFrame();
 // Virtual time (ms) of frame k at the capture's frame rate.
 uint32_t platformCaptureFrameTicks(uint64_t frameIndex);
 // Reads the frame back and moves the clock on; called by the swap in capture mode, with the

@@ -60,6 +60,8 @@ void platformShutdown();
 void platformPostKeyDown(int key);
 // Switches the tick count to a virtual clock that only moves when set (capture, tests).
 void platformUseVirtualTicks(bool on);
+// Switches virtual ticks back to the system's clock, going on from `ms` without a jump.
+void platformResumeRealTicks(uint32_t ms);
 // Sets the virtual tick count, in milliseconds.
 void platformSetVirtualTicks(uint32_t ms);
 

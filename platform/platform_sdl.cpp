@@ -28,6 +28,11 @@ void platformUseVirtualTicks(bool on) {
     virtualTicks = on;
 }
 
+void platformResumeRealTicks(uint32_t ms) {
+    startTicks = SDL_GetTicks() - ms;
+    virtualTicks = false;
+}
+
 void platformSetVirtualTicks(uint32_t ms) {
     virtualTickCount = ms;
 }

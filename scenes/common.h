@@ -5,6 +5,7 @@
 
 #include "app/driver.h"
 #include "app/music.h"
+#include "app/seek.h"
 #include "app/window.h"
 #include "effects/depthsort.h"
 #include "render/renderer.h"
@@ -31,7 +32,7 @@ int runSceneLoop(int endOrder, BeforeClock&& beforeClock, Frame&& frame) {
         if (musicOrder.load() >= endOrder) return 0;
         beforeClock();
         updateClock();
-        frame();
+        if (!sceneEndsBeforeStart(endOrder)) frame();
         gRenderer->present();
         gRenderer->clear();
     }

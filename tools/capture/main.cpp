@@ -16,6 +16,7 @@
 #include "app/datafiles.h"
 #include "app/driver.h"
 #include "app/music.h"
+#include "app/seek.h"
 #include "app/window.h"
 #include "platform/audio.h"
 #include "platform/capture.h"
@@ -31,7 +32,8 @@ using Clock = std::chrono::steady_clock;
 struct Track {
     std::vector<int16_t> samples;  // interleaved stereo
     std::vector<PositionReport> reports;
-    int64_t endFrame = 0;  // first frame of the stop order (or the song's end)
+    int64_t endFrame = 0;    // first frame of the stop order (or the song's end)
+    int64_t startFrame = 0;  // first sample of the first frame written (--start)
 };
 
 // A file removed when this goes out of scope, on every way out of the program.
@@ -82,6 +84,20 @@ bool renderTrack(const std::string& path, int untilOrder, Track& track, std::str
     }
     track.endFrame = static_cast<int64_t>(track.samples.size() / 2);
     return true;
+}
+
+// Finds the first frame whose music position is at or after `start` (a frame shows the last
+// position whose first sample lies at or before its time) and sets the track's first sample
+// from it. False when the track ends before that position.
+bool firstFrameAt(ShowPosition start, int fps, Track& track) {
+    if (start.order == 0 && start.row == 0) return true;
+    for (const PositionReport& r : track.reports) {
+        if (positionBefore(ShowPosition{r.order, r.row}, start)) continue;
+        const int64_t frame = (r.frame * fps + kMusicSampleRate - 1) / kMusicSampleRate;
+        track.startFrame = frame * kMusicSampleRate / fps;
+        return true;
+    }
+    return false;
 }
 
 // Writes interleaved 16-bit stereo at the music's rate as a WAV file.
@@ -274,9 +290,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
         return 1;
     }
+    if (!firstFrameAt(o.start, o.fps, c.track)) {
+        std::fprintf(stderr, "demo-capture: the capture stops at order %d, before --start %d:%d\n",
+                     o.untilOrder, o.start.order, o.start.row);
+        return 2;
+    }
+    setStartPosition(o.start);
+    const int16_t* startSamples = c.track.samples.data() + 2 * c.track.startFrame;
     if (c.writeVideo) {
         c.audioTemp.path = o.output + ".audio.wav";
-        if (!writeWav(c.audioTemp.path, c.track.samples.data(), c.track.samples.size() / 2)) {
+        if (!writeWav(c.audioTemp.path, startSamples,
+                      c.track.samples.size() / 2 - c.track.startFrame)) {
             std::fprintf(stderr, "demo-capture: cannot write the music for the encoder to %s: %s\n",
                          c.audioTemp.path.c_str(), std::strerror(errno));
             return 1;
@@ -310,6 +334,8 @@ int main(int argc, char** argv) {
     // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
     size_t frames = static_cast<size_t>(platformCapturedFrames() * kMusicSampleRate / o.fps);
     c.track.samples.resize(frames * 2, 0);
+    frames -= static_cast<size_t>(c.track.startFrame);
+    startSamples = c.track.samples.data() + 2 * c.track.startFrame;
     if (c.encoder.running()) {
         std::string how;
         if (!c.encoder.finish(&how)) {
@@ -318,7 +344,7 @@ int main(int argc, char** argv) {
         }
     }
     if (c.timeline && std::fclose(c.timeline) != 0) c.failure = "cannot write " + o.timelinePath;
-    if (c.writeAudio && !writeWav(o.audioPath, c.track.samples.data(), frames))
+    if (c.writeAudio && !writeWav(o.audioPath, startSamples, frames))
         c.failure = "cannot write " + o.audioPath;
     for (const ShotRequest& shot : o.shots)
         if (!shot.taken && c.failure.empty())

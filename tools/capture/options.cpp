@@ -31,6 +31,8 @@ const char* captureUsage() {
            "  --size WxH            picture size (default 640x480); the show keeps 4:3 with bars\n"
            "  --shot ORDER:ROW:FILE.png  the first frame at or after that music position\n"
            "                        (repeatable; with only shots, no video is encoded)\n"
+           "  --start ORDER[:ROW]   begin at that music position (alias --from): the frames and\n"
+           "                        the music are those linear play gives from there on\n"
            "  --until ORDER         stop when the music reaches ORDER (default 33, the end)\n"
            "  --data DIR            the data folder (default: ./data, else beside the program)\n"
            "  --timeline FILE       one line per frame: frame, tick (ms), music order, row\n"
@@ -102,6 +104,11 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* 
         } else if (arg == "--until") {
             if (!parseInt(value, 1, 255, o.untilOrder)) {
                 *error = "--until wants an order from 1 to 255, not \"" + value + "\"";
+                return false;
+            }
+        } else if (arg == "--start" || arg == "--from") {
+            if (!parseShowPosition(value.c_str(), &o.start)) {
+                *error = arg + " wants ORDER or ORDER:ROW, not \"" + value + "\"";
                 return false;
             }
         } else if (arg == "--data") {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/seek.h"
+
 // One requested still: the first frame presented at or after (order, row).
 struct ShotRequest {
     int order = 0;
@@ -19,7 +21,8 @@ struct CaptureOptions {
     int width = 640, height = 480;
     std::vector<ShotRequest> shots;
     int untilOrder = 33;
-    std::string dataDir;              // empty: as the show finds it
+    ShowPosition start;   // --start: the first frame written is the first at or after it
+    std::string dataDir;  // empty: as the show finds it
     std::string preset = "veryfast";  // x264's speed/size trade-off
     std::string timelinePath;         // when set, one line per frame: frame, ticks, order, row
     bool outputGiven = false;

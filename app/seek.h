@@ -1,0 +1,43 @@
+// Starting the show at a music position: the frames before it are played through undrawn.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// A music position: order and row.
+struct ShowPosition {
+    int32_t order = 0;
+    int32_t row = 0;
+};
+
+inline bool positionBefore(ShowPosition a, ShowPosition b) {
+    return a.order < b.order || (a.order == b.order && a.row < b.row);
+}
+
+// Parses "ORDER" or "ORDER:ROW" (decimal, each 0..65535). False for anything else.
+bool parseShowPosition(const char* text, ShowPosition* position);
+
+// Where the next run of the show starts; {0, 0}, the default, plays from the beginning.
+void setStartPosition(ShowPosition position);
+ShowPosition startPosition();
+
+// Whether frames are being played through without drawing, on the way to the start position.
+bool fastForwarding();
+// Whether a scene that ends when order `endOrder` begins lies wholly before the start position
+// while fast-forwarding: its frames then only move the clock on.
+bool sceneEndsBeforeStart(int endOrder);
+
+// Begins the fast-forward if the start position lies past the beginning. gRenderer becomes a
+// renderer that keeps the GL state as drawing would but draws nothing, and each present calls
+// `step`, which moves the clock and the music position one frame on. When the music position
+// has reached the start position, gRenderer is the real renderer again and `arrived` runs, so
+// the next frame is drawn as linear play would draw it. Every scene's own state comes out as
+// linear play leaves it because every frame of the scene that holds the start runs in full.
+void beginFastForward(void (*step)(), void (*arrived)());
+// Ends a fast-forward early (the show is ending): the real renderer comes back.
+void endFastForward();
+
+// The real-time show's way there: renders the module silently up to the start position and
+// keeps the position reports; then the clock becomes virtual at 60 frames a second, fed with
+// those reports, and on arrival it turns back into the real clock and the music starts playing
+// at the start position. Returns an empty string, or a message naming the file and reason.
+std::string fastForwardInRealTime(const char* modulePath);
