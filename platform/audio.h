@@ -100,6 +100,9 @@ void audioStart();
 uint32_t audioSetPositionSync(uint32_t handle, MusicSyncProc proc);
 // Plays the module from where it stands (its start, once loaded); false if `handle` is unknown.
 bool audioPlay(uint32_t handle);
+// Pauses playback where it stands (true) or resumes it from the same sample (false); no
+// position is reported while paused.
+void audioPause(bool pause);
 // Stops output; when it returns, no callback runs and none will.
 void audioStop();
 // Releases the module and the audio device. Safe to call at any time, more than once.
