@@ -7,6 +7,7 @@
 #include "app/assets.h"
 #include "app/closing.h"
 #include "app/datafiles.h"
+#include "app/devmode.h"
 #include "app/music.h"
 #include "platform/platform.h"
 #include "render/device.h"
@@ -85,6 +86,7 @@ int runDemo(int width, int height, int bitsPerPixel) {
 
     std::string assetError = loadAssets();
     if (!assetError.empty()) return failAfterOpen(assetError);
+    startDevMode();  // development mode only: overlay font and renderer, live reload
 
     std::string musicError = startMusic(dataPath(kModuleFile).c_str());
     if (!musicError.empty()) return failAfterOpen(musicError);
