@@ -1,4 +1,6 @@
 // Development mode: command line, key routing, pause, overlay and live reload of data files.
+#define GL_GLEXT_PROTOTYPES
+#include <GL/gl.h>
 #include <SDL.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -176,7 +178,7 @@ TEST_F(DevModeTest, PauseHoldsTheFrameAndResumesAsIfNoTimeHadPassed) {
     EXPECT_FALSE(gDevMode.paused);
 }
 
-TEST_F(DevModeTest, OverlayDrawsOverTheFrameAndLeavesTheStateAsItWas) {
+TEST_F(DevModeTest, OverlayShowsPositionSceneAndFrameTimeAndAllocatesNothing) {
     enable();
     gDevMode.overlay = true;
     texFont = 20;
@@ -214,6 +216,46 @@ TEST_F(DevModeTest, OverlayDrawsOverTheFrameAndLeavesTheStateAsItWas) {
     EXPECT_EQ(recorder.calls.back().op, "present");
     EXPECT_GT(recorder.count("drawQuad"), 20u);  // the panel and a quad per character
     EXPECT_EQ(recorder.named("bindTexture0").back().args[0], 20);
+    texFont = 0;
+}
+
+// The GL state that the show's renderer operations set, as one list of numbers.
+std::vector<GLint> glState() {
+    std::vector<GLint> state;
+    auto get = [&](GLenum what) {
+        GLint v = 0;
+        glGetIntegerv(what, &v);
+        state.push_back(v);
+    };
+    get(GL_ACTIVE_TEXTURE);
+    for (GLenum unit : {GL_TEXTURE0, GL_TEXTURE1}) {
+        glActiveTexture(unit);
+        state.push_back(glIsEnabled(GL_TEXTURE_2D));
+        get(GL_TEXTURE_BINDING_2D);
+    }
+    glActiveTexture(static_cast<GLenum>(state[0]));
+    state.push_back(glIsEnabled(GL_BLEND));
+    state.push_back(glIsEnabled(GL_DEPTH_TEST));
+    get(GL_BLEND_SRC);
+    get(GL_BLEND_DST);
+    return state;
+}
+
+TEST_F(DevModeTest, OverlayLeavesTheGLStateAsTheFrameLeftIt) {
+    enable();
+    gDevMode.overlay = true;
+    ASSERT_EQ(loadDevAssets(), "");  // the font, through the GL renderer
+    OverlayRenderer front(gRenderer);
+    // A state no overlay draw would leave behind: both units on with unit 1 active, depth test
+    // on, additive-like blending, other textures bound.
+    front.setState(6, 2);
+    front.setBlendMode(11);
+    front.setState(1, 1);
+    front.bindTexture0(3);
+    front.bindTexture1(5);
+    const std::vector<GLint> before = glState();
+    front.present();
+    EXPECT_EQ(glState(), before);
     texFont = 0;
 }
 
