@@ -66,6 +66,7 @@ void setDevPaused(bool paused) {
     // Clock and music stop together; the music's position reports carry the held clock.
     audioPause(paused);
     platformHoldTicks(paused);
+    if (!paused) restartOverlayTiming();
 }
 
 bool devModeHoldsFrame() {

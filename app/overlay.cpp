@@ -23,6 +23,7 @@ constexpr float kLeft = -0.98f;
 constexpr float kTop = 0.98f;
 
 char message[kOverlayColumns + 1] = "";
+bool timingRestarts = false;
 
 // The scenes' end orders, in play order; the closing sequence runs to order 33.
 struct SceneSpan {
@@ -118,9 +119,15 @@ void setOverlayMessage(const char* text) {
     message[n] = '\0';
 }
 
+void restartOverlayTiming() {
+    timingRestarts = true;
+}
+
 void OverlayRenderer::present() {
     const double t = steadySeconds();
-    if (lastPresent_ >= 0.0) {
+    if (timingRestarts) {
+        timingRestarts = false;
+    } else if (lastPresent_ >= 0.0) {
         const double ms = (t - lastPresent_) * 1000.0;
         // Smoothed over about ten frames, so the figures can be read.
         frameMs_ = frameMs_ == 0.0 ? ms : frameMs_ + (ms - frameMs_) * 0.1;

@@ -69,6 +69,8 @@ const char* sceneNameAt(int order);
 void formatOverlay(int order, int row, double frameMs, const char* message, OverlayText& text);
 // Sets the message line (the latest reload's result); "" clears it. Not for per-frame use.
 void setOverlayMessage(const char* text);
+// Makes the next frame start the frame timing afresh (after a pause, which is no frame time).
+void restartOverlayTiming();
 // Development mode start: loads the font after every other texture and puts an OverlayRenderer
 // in front of gRenderer. Without the font the overlay is not drawn (said on standard error).
 void startOverlay();
