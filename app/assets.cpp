@@ -1,6 +1,7 @@
 // The asset table and its load stage: textures, 3DS meshes, the tube and the tentacle field.
 #include "app/assets.h"
 
+#include <cstring>
 #include <memory>
 
 #include "app/datafiles.h"
@@ -22,6 +23,7 @@ int texPictureB[4] = {};
 int texVexpush = 0;
 int texGreets = 0;
 int texTxt = 0;
+int texFont = 0;
 
 // The effect is constructed before the meshes, as the show has always built them.
 TentacleField tentacleField;
@@ -39,7 +41,8 @@ Mesh meshLogo;
 
 namespace {
 
-enum class Kind { Texture, Mesh, Tentacles, Tube };
+// DevTexture rows are textures that only development mode loads, after the rest.
+enum class Kind { Texture, Mesh, Tentacles, Tube, DevTexture };
 
 struct AssetRow {
     Kind kind;
@@ -83,17 +86,31 @@ const AssetRow kAssetTable[] = {
     {Kind::Texture, "vexpush.png", nullptr, 1, &texVexpush, nullptr},
     {Kind::Texture, "greets.png", nullptr, 1, &texGreets, nullptr},
     {Kind::Texture, "txt.png", nullptr, 1, &texTxt, nullptr},
+    {Kind::DevTexture, "font.png", nullptr, 1, &texFont, nullptr},
 };
+
+// Reads the image of a texture row; none, with *error naming the file and why, when it fails.
+std::unique_ptr<Image> readRowImage(const AssetRow& row, std::string* error) {
+    const std::string path = dataPath(row.file);
+    const char* reason = nullptr;
+    std::unique_ptr<Image> image(loadPng(path.c_str(), &reason));
+    if (!image)
+        *error = "cannot load the image " + path + ": " + (reason ? reason : "unreadable") + "\n";
+    return image;
+}
+
+std::string meshError(const AssetRow& row, const std::string& path, const char* reason) {
+    return "cannot load the object \"" + std::string(row.object) + "\" from " + path + ": " +
+           (reason ? reason : "unreadable") + "\n";
+}
 
 std::string loadRow(const AssetRow& row) {
     switch (row.kind) {
-        case Kind::Texture: {
-            const std::string path = dataPath(row.file);
-            const char* reason = nullptr;
-            std::unique_ptr<Image> image(loadPng(path.c_str(), &reason));
-            if (!image)
-                return "cannot load the image " + path + ": " + (reason ? reason : "unreadable") +
-                       "\n";
+        case Kind::Texture:
+        case Kind::DevTexture: {
+            std::string error;
+            std::unique_ptr<Image> image = readRowImage(row, &error);
+            if (!image) return error;
             // The texture holds its own copy of the pixels, so the image goes once uploaded.
             *row.texture = gRenderer->createTexture(image.get(), row.format);
             if (row.texture == &texEnvmap1) texTentacleEnv = texEnvmap1;
@@ -103,8 +120,7 @@ std::string loadRow(const AssetRow& row) {
             const std::string path = dataPath(row.file);
             const char* reason = nullptr;
             if (!row.mesh->load3ds(path.c_str(), row.object, &reason))
-                return "cannot load the object \"" + std::string(row.object) + "\" from " + path +
-                       ": " + (reason ? reason : "unreadable") + "\n";
+                return meshError(row, path, reason);
             return "";
         }
         case Kind::Tentacles:
@@ -120,12 +136,71 @@ std::string loadRow(const AssetRow& row) {
     return "";
 }
 
+// Re-reads a mesh row into the storage its mesh has, keeping every pointer into it valid.
+std::string reloadMeshRow(const AssetRow& row) {
+    const std::string path = dataPath(row.file);
+    const char* reason = nullptr;
+    Mesh fresh;
+    if (!fresh.load3ds(path.c_str(), row.object, &reason)) return meshError(row, path, reason);
+    Mesh& mesh = *row.mesh;
+    if (fresh.vertices.count != mesh.vertices.count || fresh.faces.count != mesh.faces.count)
+        return "cannot reload the object \"" + std::string(row.object) + "\" from " + path +
+               ": it has " + std::to_string(fresh.vertices.count) + " vertices and " +
+               std::to_string(fresh.faces.count) + " faces where the running show holds " +
+               std::to_string(mesh.vertices.count) + " and " + std::to_string(mesh.faces.count) +
+               "; restart the show to use it\n";
+    const size_t n = static_cast<size_t>(mesh.vertices.count);
+    for (VertexArray* dst : {&mesh.vertices, &mesh.restVertices}) {
+        const VertexArray& src = dst == &mesh.vertices ? fresh.vertices : fresh.restVertices;
+        std::memcpy(dst->positions, src.positions, n * sizeof(Vector3));
+        std::memcpy(dst->verts, src.verts, n * sizeof(MeshVertex));
+    }
+    for (int i = 0; i < mesh.faces.count; ++i) {
+        MeshFace& face = mesh.faces.faces[i];
+        face = fresh.faces.faces[i];
+        for (int k = 0; k < 3; ++k) face.corners[k] = &mesh.vertices.verts[face.indices[k]];
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string loadAssets() {
     for (const AssetRow& row : kAssetTable) {
+        if (row.kind == Kind::DevTexture) continue;
         std::string error = loadRow(row);
         if (!error.empty()) return error;
     }
     return "";
+}
+
+std::string loadDevAssets() {
+    for (const AssetRow& row : kAssetTable) {
+        if (row.kind != Kind::DevTexture) continue;
+        std::string error = loadRow(row);
+        if (!error.empty()) return error;
+    }
+    return "";
+}
+
+std::string reloadDataFile(const char* name) {
+    std::string errors;
+    for (const AssetRow& row : kAssetTable) {
+        if (!row.file || std::strcmp(row.file, name) != 0) continue;
+        if (row.kind == Kind::Mesh) {
+            errors += reloadMeshRow(row);
+        } else if (*row.texture != 0) {  // a texture not loaded (the font outside --dev) stays so
+            std::string error;
+            std::unique_ptr<Image> image = readRowImage(row, &error);
+            if (!image) {
+                errors += error;
+                continue;
+            }
+            // Between frames: the binding the update makes must not leak into the next frame.
+            gRenderer->saveState();
+            gRenderer->updateTexture(*row.texture, image.get(), row.format);
+            gRenderer->restoreState();
+        }
+    }
+    return errors;
 }

@@ -20,6 +20,7 @@ extern int texPictureB[4];  // 1b.png .. 4b.png: the Wave scene's b set
 extern int texVexpush;      // vexpush.png: the sliding picture and the closing logo
 extern int texGreets;       // greets.png: the Heart scene's panel
 extern int texTxt;          // txt.png: captions
+extern int texFont;         // font.png: the development overlay's text; 0 outside that mode
 
 // Meshes, empty until loaded.
 extern Mesh meshTube;     // generated tube: Wave scene
@@ -40,3 +41,12 @@ extern TentacleField tentacleField;
 // Loads every asset in table order through gRenderer, from the chosen data folder. Returns an
 // empty string on success, else a message naming the file that could not be loaded and why.
 std::string loadAssets();
+// Development mode: loads what only it uses (the overlay font) after the table, so the show's
+// texture names stay as they are. Returns an empty string or a message naming the file.
+std::string loadDevAssets();
+// Reloads every asset read from the data file `name` (a file name in the data folder):
+// textures are re-specified under the names they have, meshes re-read into the storage they
+// have (the running scene keeps pointers into it, so a replacement with other vertex or face
+// counts is refused). A file that cannot be used leaves the old asset as it was, and the
+// message names the file and the reason; otherwise, and for files no asset comes from, "".
+std::string reloadDataFile(const char* name);

@@ -7,6 +7,7 @@
 #include "app/assets.h"
 #include "app/closing.h"
 #include "app/datafiles.h"
+#include "app/devmode.h"
 #include "app/music.h"
 #include "app/seek.h"
 #include "platform/capture.h"
@@ -87,6 +88,7 @@ int runDemo(int width, int height, int bitsPerPixel) {
 
     std::string assetError = loadAssets();
     if (!assetError.empty()) return failAfterOpen(assetError);
+    startDevMode();  // development mode only: overlay font and renderer, live reload
 
     // A start past the beginning plays the frames before it through undrawn; a capture
     // moves its own clock, the real-time show a virtual one until the music starts there.

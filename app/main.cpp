@@ -1,13 +1,33 @@
-// Program entry: fixes the build's screen size, opens the window and runs the show.
+// Program entry: reads the command line, fixes the screen size, opens the window, runs the show.
 #include <cstdio>
 #include <string>
 
 #include "app/datafiles.h"
+#include "app/devmode.h"
 #include "app/driver.h"
+#include "app/options.h"
 #include "app/window.h"
 #include "platform/platform.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    const char* program = argc > 0 && argv[0] ? argv[0] : "demo";
+    ShowOptions options;
+    std::string optionError;
+    switch (parseShowOptions(argc, argv, options, &optionError)) {
+        case OptionsResult::Help:
+            std::fputs(showUsage(program).c_str(), stdout);
+            return 0;
+        case OptionsResult::Error:
+            std::fprintf(stderr, "%s: %s (see %s --help)\n", program, optionError.c_str(), program);
+            return 2;
+        case OptionsResult::Run:
+            break;
+    }
+    if (options.startGiven)
+        std::fprintf(stderr, "%s: --start is not supported yet; the show plays from its start\n",
+                     program);
+    enableDevMode(options);
+
     gScreenWidth = SHOW_SCREEN_WIDTH;
     gScreenHeight = SHOW_SCREEN_HEIGHT;
     chooseDataDir();

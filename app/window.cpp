@@ -1,6 +1,7 @@
 // Message pump and window procedure of the show's one window.
 #include "app/window.h"
 
+#include "app/devmode.h"
 #include "platform/platform.h"
 
 int32_t gScreenWidth = 0;
@@ -10,8 +11,10 @@ int32_t gQuitRequested = 0;
 void windowProcedure(const PlatformEvent& event) {
     switch (event.type) {
         case PlatformEventType::KeyDown:
-            if (event.key == 27)
+            if (event.key == kKeyEscape)
                 platformPostClose();  // Escape: close, like the window's own button
+            else if (gDevMode.enabled)
+                devModeKey(event.key);  // other keys act only in development mode
             break;
         case PlatformEventType::WindowClose:
             // Closing takes the window away and leaves a quit in the queue for the pump.
@@ -25,13 +28,16 @@ void windowProcedure(const PlatformEvent& event) {
 
 int32_t pumpMessages() {
     if (gQuitRequested) return 1;
-    PlatformEvent event;
-    while (platformPollEvent(event)) {
-        if (event.type == PlatformEventType::Quit) {
-            gQuitRequested = 1;
-            return 1;  // anything queued behind the quit stays there
+    // In development mode a paused show stays here, taking events, until it resumes.
+    do {
+        PlatformEvent event;
+        while (platformPollEvent(event)) {
+            if (event.type == PlatformEventType::Quit) {
+                gQuitRequested = 1;
+                return 1;  // anything queued behind the quit stays there
+            }
+            windowProcedure(event);
         }
-        windowProcedure(event);
-    }
+    } while (devModeHoldsFrame());
     return 0;
 }

@@ -194,6 +194,11 @@ struct Player {
     std::mutex mutex;  // guards `stopping` and the clock thread's waits
     std::condition_variable wake;
     bool stopping = false;
+    // Pause: the audio thread renders nothing while set. The clock thread's timeline is
+    // moved on by the time spent paused (epoch and pausedAt are guarded by `mutex`).
+    std::atomic<bool> paused{false};
+    std::chrono::steady_clock::time_point epoch;
+    std::chrono::steady_clock::time_point pausedAt;
 };
 
 Player player;
@@ -214,7 +219,7 @@ void deviceCallback(void*, Uint8* stream, int bytes) {
     auto* out = reinterpret_cast<int16_t*>(stream);
     const int frames = bytes / 4;
     int done = 0;
-    if (player.playing.load(std::memory_order_acquire)) {
+    if (player.playing.load(std::memory_order_acquire) && !player.paused.load()) {
         while (done < frames && !player.music.ended()) {
             const int n = player.music.render(out + 2 * done, frames - done, player.reports);
             for (const PositionReport& report : player.reports) dispatch(report);
@@ -235,26 +240,41 @@ std::chrono::steady_clock::time_point frameTime(std::chrono::steady_clock::time_
     return epoch + std::chrono::nanoseconds(frame * 1000000000LL / kMusicSampleRate);
 }
 
+// Waits until `frame` is due on the clock thread's timeline, standing still while paused.
+// Returns true when playback is stopping.
+bool waitForFrame(std::unique_lock<std::mutex>& lock, int64_t frame) {
+    for (;;) {
+        if (player.stopping) return true;
+        if (player.paused) {
+            player.wake.wait(lock);
+            continue;
+        }
+        const auto due = frameTime(player.epoch, frame);
+        if (std::chrono::steady_clock::now() >= due) return false;
+        player.wake.wait_until(lock, due);
+    }
+}
+
 // Silent playback: renders a little ahead and reports each row at the moment its first
 // frame would be heard, timed by the steady clock from the moment play began.
 void clockLoop() {
     auto stopRequested = [] { return player.stopping; };
     std::unique_lock<std::mutex> lock(player.mutex);
     player.wake.wait(lock, [] { return player.stopping || player.playing.load(); });
-    const auto epoch = std::chrono::steady_clock::now();
+    player.epoch = std::chrono::steady_clock::now();
+    player.pausedAt = player.epoch;
     while (!player.stopping && !player.music.ended()) {
         lock.unlock();
         player.music.render(nullptr, kClockBlockFrames, player.reports);
         lock.lock();
         for (const PositionReport& report : player.reports) {
-            if (player.wake.wait_until(lock, frameTime(epoch, report.frame), stopRequested)) return;
+            if (waitForFrame(lock, report.frame)) return;
             lock.unlock();
             dispatch(report);
             lock.lock();
         }
         player.reports.clear();
-        player.wake.wait_until(lock, frameTime(epoch, player.music.framesRendered()),
-                               stopRequested);
+        waitForFrame(lock, player.music.framesRendered());
     }
     if (!player.stopping && player.music.ended()) {
         lock.unlock();
@@ -359,6 +379,20 @@ bool audioSeek(uint32_t handle, int32_t order, int32_t row) {
     return player.music.seek(order, row);
 }
 
+void audioPause(bool pause) {
+    {
+        std::lock_guard<std::mutex> lock(player.mutex);
+        if (pause == player.paused.load()) return;
+        const auto t = std::chrono::steady_clock::now();
+        if (pause)
+            player.pausedAt = t;
+        else
+            player.epoch += t - player.pausedAt;
+        player.paused = pause;
+    }
+    player.wake.notify_all();
+}
+
 void audioStop() {
     if (player.outputRunning) {
         if (player.silent) {
@@ -389,4 +423,5 @@ void audioFree() {
     player.proc = nullptr;
     player.initialised = false;
     player.silent = false;
+    player.paused = false;
 }

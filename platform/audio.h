@@ -105,6 +105,9 @@ uint32_t audioSetPositionSync(uint32_t handle, MusicSyncProc proc);
 bool audioPlay(uint32_t handle);
 // Moves the loaded, not yet playing module to (order, row); false if that is not possible.
 bool audioSeek(uint32_t handle, int32_t order, int32_t row);
+// Pauses playback where it stands (true) or resumes it from the same sample (false); no
+// position is reported while paused.
+void audioPause(bool pause);
 // Stops output; when it returns, no callback runs and none will.
 void audioStop();
 // Releases the module and the audio device. Safe to call at any time, more than once.

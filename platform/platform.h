@@ -11,8 +11,22 @@ struct PlatformEvent {
     int key = 0;  // for KeyDown: 27 is Escape, other keys keep their SDL key code
 };
 
-// Milliseconds since the platform started (virtual in capture mode).
+// Key codes of PlatformEvent::key (SDL's key codes) for the keys the show acts on.
+constexpr int kKeyEscape = 27;
+constexpr int kKeySpace = 32;
+constexpr int kKeyL = 'l';
+constexpr int kKeyF1 = (1 << 30) | 58;
+constexpr int kKeyHome = (1 << 30) | 74;
+constexpr int kKeyPageUp = (1 << 30) | 75;
+constexpr int kKeyRight = (1 << 30) | 79;
+constexpr int kKeyLeft = (1 << 30) | 80;
+constexpr int kKeyPageDown = (1 << 30) | 78;
+
+// Milliseconds since the platform started (virtual in capture mode), less the time held.
 uint32_t platformTicks();
+// Holds the tick count where it is (true) or lets it run on from there (false): time spent
+// held never shows in platformTicks.
+void platformHoldTicks(bool hold);
 
 // Starts SDL's video and event subsystems. Returns false with *error set on failure.
 bool platformInit(std::string* error);

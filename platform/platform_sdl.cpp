@@ -16,16 +16,38 @@ uint32_t startTicks = 0;                // SDL's tick count when the platform st
 bool fullscreenRequested = false;       // whether a display mode change was asked for
 std::atomic<bool> virtualTicks{false};  // ticks come from platformSetVirtualTicks, not the system
 std::atomic<uint32_t> virtualTickCount{0};
-Uint32 closeRequestEvent = 0;  // our own event type for a queued close request
+std::atomic<bool> ticksHeld{false};      // the tick count stands still (a paused show)
+std::atomic<uint32_t> heldTickCount{0};  // the tick count while held
+std::atomic<uint32_t> heldTotal{0};      // milliseconds spent held, left out of the count
+Uint32 closeRequestEvent = 0;            // our own event type for a queued close request
+
+// The clock before holds are taken out.
+uint32_t sourceTicks() {
+    return virtualTicks ? virtualTickCount.load() : SDL_GetTicks() - startTicks;
+}
 
 }  // namespace
 
 uint32_t platformTicks() {
-    return virtualTicks ? virtualTickCount.load() : SDL_GetTicks() - startTicks;
+    return ticksHeld ? heldTickCount.load() : sourceTicks() - heldTotal.load();
+}
+
+void platformHoldTicks(bool hold) {
+    if (hold == ticksHeld) return;
+    if (hold) {
+        heldTickCount = sourceTicks() - heldTotal.load();
+        ticksHeld = true;
+    } else {
+        heldTotal = sourceTicks() - heldTickCount.load();
+        ticksHeld = false;
+    }
 }
 
 void platformUseVirtualTicks(bool on) {
     virtualTicks = on;
+    // A new clock source starts without holds.
+    ticksHeld = false;
+    heldTotal = 0;
 }
 
 void platformResumeRealTicks(uint32_t ms) {

@@ -221,3 +221,18 @@ void Renderer::setBlendMode(int mode) {
 }
 
 void Renderer::setHint3(int) {}
+
+namespace {
+GLint savedActiveTexture = GL_TEXTURE0_ARB;
+}  // namespace
+
+void Renderer::saveState() {
+    glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &savedActiveTexture);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT |
+                 GL_CURRENT_BIT);
+}
+
+void Renderer::restoreState() {
+    glPopAttrib();
+    activeTextureARB(static_cast<GLenum>(savedActiveTexture));
+}

@@ -57,6 +57,13 @@ class Renderer {
     // Blend modes 2, 3, 4, 6, 7, 10, 11, 15; any other mode changes nothing.
     virtual void setBlendMode(int mode);
     virtual void setHint3(int value);
+
+    // Saves the GL state that the operations above change (enables, blending, depth test,
+    // texture units with their bindings, current colour), and puts it back. Work done between
+    // frames (the development overlay, a reloaded texture) is wrapped in the pair so that the
+    // show's next frame starts from the state its previous frame left. Not called by the show.
+    virtual void saveState();
+    virtual void restoreState();
 };
 
 // Makes the renderer on the current GL context: clears, loads identities, fetches the

@@ -47,6 +47,8 @@ class RecordingRenderer : public Renderer {
     void present() override { add("present", {}); }
     void setBlendMode(int mode) override { add("setBlendMode", {mode}); }
     void setHint3(int value) override { add("setHint3", {value}); }
+    void saveState() override { add("saveState", {}); }
+    void restoreState() override { add("restoreState", {}); }
 
     // Calls whose operation is `op`, in order.
     std::vector<RecordedCall> named(const std::string& op) const {
@@ -86,4 +88,6 @@ class NullRenderer : public Renderer {
     void present() override {}
     void setBlendMode(int) override {}
     void setHint3(int) override {}
+    void saveState() override {}
+    void restoreState() override {}
 };

@@ -133,10 +133,10 @@ const std::map<std::string, std::pair<int, int>> kSizes = {
     {"2.png", {256, 256}},       {"3.png", {256, 256}},       {"4.png", {256, 256}},
     {"1b.png", {256, 256}},      {"2b.png", {256, 256}},      {"3b.png", {256, 256}},
     {"4b.png", {256, 256}},      {"vexpush.png", {512, 512}}, {"greets.png", {512, 512}},
-    {"txt.png", {512, 512}},
+    {"txt.png", {512, 512}},     {"font.png", {256, 256}},
 };
 
-TEST(GeneratedImages, AreExactlyTheNineteenAndLoadAtTheirSizes) {
+TEST(GeneratedImages, AreExactlyTheNineteenAndTheFontAndLoadAtTheirSizes) {
     std::set<std::string> pngs;
     for (const std::string& n : listDir(kDataDir))
         if (n.size() > 4 && n.compare(n.size() - 4, 4, ".png") == 0) pngs.insert(n);

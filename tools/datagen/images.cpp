@@ -1,8 +1,9 @@
-// Writes the show's nineteen images: procedural maps, patterns, pictures and FreeType text.
+// Writes the nineteen images of the show and the overlay font: maps, patterns, pictures, text.
 #include <functional>
 #include <vector>
 
 #include "tools/datagen/datagen.h"
+#include "tools/datagen/image_font.h"
 #include "tools/datagen/image_maps.h"
 #include "tools/datagen/image_pictures.h"
 #include "tools/datagen/image_png.h"
@@ -12,6 +13,7 @@
 namespace {
 
 const char* const kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+const char* const kMonoFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
 
 // One file of the set. The colour types differ on purpose, so that the set exercises every
 // decoding path of the loader: palette (with and without transparency), grey, grey with alpha,
@@ -27,6 +29,8 @@ struct ImageFile {
 bool writeImages(const std::string& dir, std::string* error) {
     Font font;
     if (!font.open(kFontPath, error)) return false;
+    Font mono;
+    if (!mono.open(kMonoFontPath, error)) return false;
     auto picture = [](int motif, bool contrast) {
         return [=](std::vector<Colour>*) { return makePicture(motif, contrast); };
     };
@@ -50,6 +54,9 @@ bool writeImages(const std::string& dir, std::string* error) {
         {"vexpush.png", PngKind::Rgba, [&](std::vector<Colour>*) { return makeLogo(font); }},
         {"greets.png", PngKind::Rgba, [&](std::vector<Colour>*) { return makeGreetings(font); }},
         {"txt.png", PngKind::GreyAlpha, [&](std::vector<Colour>*) { return makeCaptions(font); }},
+        // Read only in development mode, after the nineteen.
+        {"font.png", PngKind::GreyAlpha,
+         [&](std::vector<Colour>*) { return makeOverlayFont(mono); }},
     };
     for (const ImageFile& f : files) {
         std::vector<Colour> palette;

@@ -1,0 +1,39 @@
+// Development mode: the keys beyond Escape, pause, and the requests the frame loops act on.
+#pragma once
+#include "app/options.h"
+
+// What a seek key asked for; the frame loop that carries it out sets it back to None.
+enum class SeekRequest { None, PreviousOrder, NextOrder, PreviousScene, NextScene, Restart };
+
+// The development mode's state. Keys only record requests here (pause acts at once, since the
+// pump is where a paused frame is held); everything is read and written on the main thread.
+struct DevMode {
+    bool enabled = false;     // --dev: without it only Escape acts
+    bool paused = false;      // the show clock and the music stand still, the frame holds
+    bool overlay = false;     // F1: position, scene and frame time drawn over the picture
+    bool loopToggle = false;  // L pressed: loop the current order, or stop looping
+    SeekRequest seek = SeekRequest::None;  // the latest seek key not yet carried out
+    bool loopGiven = false;                // --loop FROM-TO
+    MusicPosition loopFrom;
+    MusicPosition loopTo;
+};
+
+extern DevMode gDevMode;
+
+// Turns development mode on with the command line's loop, before the show starts.
+void enableDevMode(const ShowOptions& options);
+// Records what a key asks for. Called by the window procedure for every key but Escape, and
+// only in development mode.
+void devModeKey(int key);
+// Pauses (true) or resumes (false) music and picture together: the show clock and the music
+// stop where they are and go on from there, so the pause leaves no trace in the show.
+void setDevPaused(bool paused);
+// The pump's question after it has emptied the queue: true while the frame must be held (the
+// show is paused), after waiting a little for the next events. Also reloads changed data files.
+bool devModeHoldsFrame();
+// How the pump waits while paused: a short sleep. Tests replace it to move a scripted clock.
+extern void (*devPauseWait)();
+// After the asset table: loads the overlay's font (after every texture of the table, so the
+// show's texture names stay as they are) and puts the overlay over the renderer. A font that
+// cannot be loaded is reported on standard error and leaves the overlay without text.
+void startDevMode();

@@ -1,0 +1,29 @@
+// Command line of the show programs: development mode, start position and loop, and the help.
+#pragma once
+#include <string>
+
+// A music position as the command line names it: ORDER or ORDER:ROW.
+struct MusicPosition {
+    int order = 0;
+    int row = 0;
+};
+
+struct ShowOptions {
+    bool dev = false;         // keys beyond Escape act, the overlay and live reload are on
+    bool startGiven = false;  // --start / --from
+    MusicPosition start;
+    bool loopGiven = false;  // --loop FROM-TO
+    MusicPosition loopFrom;
+    MusicPosition loopTo;
+};
+
+enum class OptionsResult { Run, Help, Error };
+
+// Parses "ORDER" or "ORDER:ROW" (each a whole decimal number from 0 to 255). Returns false,
+// leaving `out` alone, when the text is anything else.
+bool parseMusicPosition(const std::string& text, MusicPosition& out);
+// Parses the show's command line. Error: *error says what was wrong (without the program name).
+OptionsResult parseShowOptions(int argc, const char* const* argv, ShowOptions& out,
+                               std::string* error);
+// The help text: every option and every key.
+std::string showUsage(const char* program);

@@ -1,0 +1,85 @@
+// Watches the data folder's files by modification time and reloads those that change.
+#include "app/reload.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/assets.h"
+#include "app/datafiles.h"
+#include "app/overlay.h"
+
+namespace {
+
+struct WatchedFile {
+    std::string name;
+    std::string path;  // built once, so a check allocates nothing
+    bool present = false;
+    struct timespec mtime = {};
+    off_t size = 0;
+};
+
+std::vector<WatchedFile> watched;
+std::chrono::steady_clock::time_point lastCheck;
+
+// Takes the file's current time and size; true when they differ from the recorded ones.
+bool changed(WatchedFile& f) {
+    struct stat st;
+    const bool present = stat(f.path.c_str(), &st) == 0;
+    const bool differs =
+        present != f.present ||
+        (present && (st.st_mtim.tv_sec != f.mtime.tv_sec || st.st_mtim.tv_nsec != f.mtime.tv_nsec ||
+                     st.st_size != f.size));
+    f.present = present;
+    if (present) {
+        f.mtime = st.st_mtim;
+        f.size = st.st_size;
+    }
+    return differs;
+}
+
+void reload(const WatchedFile& f) {
+    if (!f.present) return;  // removed: keep what is loaded; a new copy is taken when it returns
+    std::string error;
+    if (f.name == kModuleFile)
+        error = "the music " + f.path +
+                " is read at start-up only; restart the show to hear the change\n";
+    else
+        error = reloadDataFile(f.name.c_str());
+    if (error.empty()) {
+        std::fprintf(stderr, "dev: reloaded %s\n", f.path.c_str());
+        setOverlayMessage(("reloaded " + f.name).c_str());
+    } else {
+        std::fprintf(stderr, "dev: %s", error.c_str());
+        setOverlayMessage(error.c_str());
+    }
+}
+
+}  // namespace
+
+void startDataReload() {
+    watched.clear();
+    for (int i = 0; i <= kDataFileCount; ++i) {
+        WatchedFile f;
+        f.name = i < kDataFileCount ? kDataFiles[i] : "font.png";
+        f.path = dataPath(f.name.c_str());
+        changed(f);
+        watched.push_back(f);
+    }
+    lastCheck = std::chrono::steady_clock::now();
+}
+
+void pollDataReload() {
+    const auto t = std::chrono::steady_clock::now();
+    if (t - lastCheck < std::chrono::milliseconds(250)) return;
+    lastCheck = t;
+    checkDataFilesNow();
+}
+
+void checkDataFilesNow() {
+    for (WatchedFile& f : watched)
+        if (changed(f)) reload(f);
+}
