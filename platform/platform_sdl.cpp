@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/capture.h"
 #include "platform/platform.h"
@@ -17,6 +18,12 @@ bool fullscreenRequested = false;       // whether a display mode change was ask
 std::atomic<bool> virtualTicks{false};  // ticks come from platformSetVirtualTicks, not the system
 std::atomic<uint32_t> virtualTickCount{0};
 Uint32 closeRequestEvent = 0;  // our own event type for a queued close request
+
+// The offscreen driver renders into a pbuffer that is never shown on a screen.
+bool offscreenDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") == 0;
+}
 
 }  // namespace
 
@@ -189,6 +196,10 @@ void platformSwapBuffers() {
         SDL_GL_GetDrawableSize(window, &w, &h);
         platformCaptureFrame(w, h);  // read back before the buffers change hands
     }
+    // Swapping a pbuffer does nothing, so nothing would ever make the driver finish a frame:
+    // llvmpipe then keeps queuing the frames' work and memory grows by gigabytes. Finishing
+    // each frame here is what presenting it does on a real window.
+    if (offscreenDriver()) glFinish();
     SDL_GL_SwapWindow(window);
 }
 
