@@ -149,7 +149,10 @@ void platformShowMessage(const char* caption, const char* text) {
     size_t n = std::char_traits<char>::length(text);
     if (n == 0 || text[n - 1] != '\n') std::fputc('\n', stderr);
     std::fflush(stderr);
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) != 0) {
+        std::fprintf(stderr, "(no message box could be shown: %s)\n", SDL_GetError());
+        std::fflush(stderr);
+    }
 }
 
 bool platformSetPixelFormat(std::string* error) {
