@@ -16,8 +16,9 @@ uint32_t platformTicks();
 
 // Starts SDL's video and event subsystems. Returns false with *error set on failure.
 bool platformInit(std::string* error);
-// Creates the borderless, top-most window of the given size, full-screen where the system
-// allows, with the cursor hidden over it. Returns false with *error (SDL's reason) on failure.
+// Creates the borderless, top-most window of the given size with the cursor hidden over it,
+// choosing the GL format on the way. A window that can have no GL format at all is still made;
+// platformSetPixelFormat then reports it. Returns false with *error (SDL's reason) on failure.
 bool platformCreateWindow(int width, int height, const char* title, std::string* error);
 // Whether the window exists and has not been closed.
 bool platformHasWindow();
@@ -38,8 +39,11 @@ void platformPostQuit();
 // Shows a message box with the caption and text, and writes both to standard error.
 void platformShowMessage(const char* caption, const char* text);
 
-// Requests an RGBA, double-buffered format with a 32-bit depth buffer for the window.
+// Whether the window got a GL format; false with *error (SDL's reason) when it got none.
 bool platformSetPixelFormat(std::string* error);
+// With the context current: whether its format has a depth buffer and, where frames are shown
+// on a screen, double buffering. False with *error saying what is missing.
+bool platformCheckPixelFormat(std::string* error);
 // Creates the GL context on the window; returns false when it cannot be created.
 bool platformCreateContext();
 // Makes the context current; returns false on failure.

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/capture.h"
 #include "platform/platform.h"
@@ -18,6 +19,7 @@ bool fullscreenRequested = false;       // whether a display mode change was ask
 std::atomic<bool> virtualTicks{false};  // ticks come from platformSetVirtualTicks, not the system
 std::atomic<uint32_t> virtualTickCount{0};
 Uint32 closeRequestEvent = 0;  // our own event type for a queued close request
+std::string noFormatReason;    // why the window has no GL format at all; empty when it has one
 
 // The offscreen driver renders into a pbuffer that is never shown on a screen.
 bool offscreenDriver() {
@@ -51,17 +53,32 @@ bool platformInit(std::string* error) {
 
 bool platformCreateWindow(int width, int height, const char* title, std::string* error) {
     // The GL format has to be chosen before an X11 window exists, so it is requested here:
-    // RGBA, double-buffered, with the deepest depth buffer the driver has (32 bits asked first).
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    const Uint32 flags =
-        SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
-    for (int depth : {32, 24, 16}) {
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
-        window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+    // RGBA with 8 bits a channel and the deepest depth buffer the driver has, then any colour
+    // depth (a 16-bit desktop). The last two tries give up the depth buffer and double
+    // buffering only so that a window exists to report on: platformCheckPixelFormat refuses them.
+    struct Format {
+        int colourBits, depthBits, doubleBuffer;
+    };
+    static const Format kFormats[] = {{8, 32, 1}, {8, 24, 1}, {8, 16, 1}, {0, 24, 1},
+                                      {0, 16, 1}, {0, 0, 1},  {0, 0, 0}};
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
+    noFormatReason.clear();
+    for (const Format& f : kFormats) {
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, f.colourBits);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, f.colourBits);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, f.colourBits);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, f.depthBits);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, f.doubleBuffer);
+        window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
         if (window) break;
+        if (noFormatReason.empty()) noFormatReason = SDL_GetError();
+    }
+    if (window) {
+        noFormatReason.clear();
+    } else {
+        // No GL format at all: a plain window still lets the display set-up fail with its
+        // own message box and error file instead of ending here.
+        window = SDL_CreateWindow(title, 0, 0, width, height, flags);
     }
     if (!window) {
         if (error) *error = SDL_GetError();
@@ -156,9 +173,29 @@ void platformShowMessage(const char* caption, const char* text) {
 }
 
 bool platformSetPixelFormat(std::string* error) {
-    // The format was fixed when the window was made; all that can fail now is its absence.
+    // The format was fixed when the window was made; what can fail now is that it got none.
     if (!window) {
         if (error) *error = "no window";
+        return false;
+    }
+    if (!noFormatReason.empty()) {
+        if (error) *error = "no OpenGL pixel format for the window: " + noFormatReason;
+        return false;
+    }
+    return true;
+}
+
+bool platformCheckPixelFormat(std::string* error) {
+    int depthBits = 0, doubleBuffer = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depthBits) != 0) depthBits = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0) doubleBuffer = 0;
+    if (depthBits <= 0) {
+        if (error) *error = "the OpenGL pixel format of the window has no depth buffer";
+        return false;
+    }
+    // An offscreen pbuffer has one buffer; its frames are read back, never shown half-drawn.
+    if (!doubleBuffer && !offscreenDriver()) {
+        if (error) *error = "the OpenGL pixel format of the window is not double-buffered";
         return false;
     }
     return true;
