@@ -13,6 +13,9 @@ void windowProcedure(const PlatformEvent& event) {
             if (event.key == 27)
                 platformPostClose();  // Escape: close, like the window's own button
             break;
+        case PlatformEventType::Resize:
+            platformFitViewport();  // the picture stays the largest 4:3 area of the new size
+            break;
         case PlatformEventType::WindowClose:
             // Closing takes the window away and leaves a quit in the queue for the pump.
             platformCloseWindow();

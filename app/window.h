@@ -8,7 +8,8 @@ extern int32_t gScreenWidth;
 extern int32_t gScreenHeight;
 extern int32_t gQuitRequested;  // 1 once a quit has been taken from the queue; never reset
 
-// Handles one event: Escape asks the window to close, a close hides the window and queues a quit.
+// Handles one event: Escape asks the window to close, a close hides the window and queues a
+// quit, a new drawable size refits the viewport.
 void windowProcedure(const PlatformEvent& event);
 // Handles every queued event without waiting. Returns 1 once the user asked to quit (and on
 // every later call, without touching the queue), else 0.

@@ -4,7 +4,8 @@
 #include <string>
 
 // Events the show's message pump handles; everything else arrives as Other.
-enum class PlatformEventType { None, Quit, KeyDown, WindowClose, Expose, Other };
+// Resize: the window's drawable changed size (a late full-screen switch, a window manager).
+enum class PlatformEventType { None, Quit, KeyDown, WindowClose, Expose, Resize, Other };
 
 struct PlatformEvent {
     PlatformEventType type = PlatformEventType::None;
@@ -24,7 +25,8 @@ bool platformCreateWindow(int width, int height, const char* title, std::string*
 bool platformHasWindow();
 // Hides and forgets the window (the show's answer to a close request).
 void platformCloseWindow();
-// Asks for a display mode of the given size and depth; the result is not reported.
+// Asks for a display mode of the given size and depth and makes the window full-screen. Where
+// the display keeps its own size, the window covers the desktop at that size instead.
 void platformRequestDisplayMode(int width, int height, int bitsPerPixel);
 // Gives the desktop its own display mode back.
 void platformRestoreDisplayMode();
@@ -44,6 +46,8 @@ bool platformSetPixelFormat(std::string* error);
 // With the context current: whether its format has a depth buffer and, where frames are shown
 // on a screen, double buffering. False with *error saying what is missing.
 bool platformCheckPixelFormat(std::string* error);
+// Shows and raises the window and gives it the keyboard focus.
+void platformShowWindow();
 // Creates the GL context on the window; returns false when it cannot be created.
 bool platformCreateContext();
 // Makes the context current; returns false on failure.

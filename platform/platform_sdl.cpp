@@ -103,8 +103,28 @@ void platformRequestDisplayMode(int width, int height, int bitsPerPixel) {
     mode.w = width;
     mode.h = height;
     SDL_SetWindowDisplayMode(window, &mode);
-    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+    int failed = SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
     fullscreenRequested = true;
+    // Without a screen (offscreen driver, capture) there is nothing to cover.
+    if (offscreenDriver() || platformCapturing()) return;
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0) display = 0;
+    SDL_DisplayMode current = {};
+    if (!failed && SDL_GetCurrentDisplayMode(display, &current) == 0 && current.w == width &&
+        current.h == height)
+        return;
+    // The display kept another size (Xvfb, many Wayland desktops, no such mode): SDL then
+    // believes the window covers the screen while it stays at its own size in a corner. Cover
+    // the desktop at its own size instead; the viewport keeps the picture 4:3 inside it. The
+    // window is moved and sized by hand first, for displays without a window manager to obey
+    // the full-screen request.
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void platformRestoreDisplayMode() {
@@ -135,6 +155,8 @@ bool platformPollEvent(PlatformEvent& event) {
                 event.type = PlatformEventType::WindowClose;
             else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
                 event.type = PlatformEventType::Expose;
+            else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                event.type = PlatformEventType::Resize;
             else
                 event.type = PlatformEventType::Other;
             break;
@@ -199,6 +221,13 @@ bool platformCheckPixelFormat(std::string* error) {
         return false;
     }
     return true;
+}
+
+void platformShowWindow() {
+    if (!window) return;
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);  // Escape reaches the show without a click
 }
 
 bool platformCreateContext() {

@@ -60,6 +60,7 @@ const char* setUpOpenGL() {
         deleteContext();
         return displayErrorText;
     }
+    platformShowWindow();
     platformFitViewport();
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
