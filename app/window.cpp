@@ -16,6 +16,9 @@ void windowProcedure(const PlatformEvent& event) {
             else if (gDevMode.enabled)
                 devModeKey(event.key);  // other keys act only in development mode
             break;
+        case PlatformEventType::Resize:
+            platformFitViewport();  // the picture stays the largest 4:3 area of the new size
+            break;
         case PlatformEventType::WindowClose:
             // Closing takes the window away and leaves a quit in the queue for the pump.
             platformCloseWindow();

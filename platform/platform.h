@@ -4,7 +4,8 @@
 #include <string>
 
 // Events the show's message pump handles; everything else arrives as Other.
-enum class PlatformEventType { None, Quit, KeyDown, WindowClose, Expose, Other };
+// Resize: the window's drawable changed size (a late full-screen switch, a window manager).
+enum class PlatformEventType { None, Quit, KeyDown, WindowClose, Expose, Resize, Other };
 
 struct PlatformEvent {
     PlatformEventType type = PlatformEventType::None;
@@ -30,14 +31,16 @@ void platformHoldTicks(bool hold);
 
 // Starts SDL's video and event subsystems. Returns false with *error set on failure.
 bool platformInit(std::string* error);
-// Creates the borderless, top-most window of the given size, full-screen where the system
-// allows, with the cursor hidden over it. Returns false with *error (SDL's reason) on failure.
+// Creates the borderless, top-most window of the given size with the cursor hidden over it,
+// choosing the GL format on the way. A window that can have no GL format at all is still made;
+// platformSetPixelFormat then reports it. Returns false with *error (SDL's reason) on failure.
 bool platformCreateWindow(int width, int height, const char* title, std::string* error);
 // Whether the window exists and has not been closed.
 bool platformHasWindow();
 // Hides and forgets the window (the show's answer to a close request).
 void platformCloseWindow();
-// Asks for a display mode of the given size and depth; the result is not reported.
+// Asks for a display mode of the given size and depth and makes the window full-screen. Where
+// the display keeps its own size, the window covers the desktop at that size instead.
 void platformRequestDisplayMode(int width, int height, int bitsPerPixel);
 // Gives the desktop its own display mode back.
 void platformRestoreDisplayMode();
@@ -52,8 +55,13 @@ void platformPostQuit();
 // Shows a message box with the caption and text, and writes both to standard error.
 void platformShowMessage(const char* caption, const char* text);
 
-// Requests an RGBA, double-buffered format with a 32-bit depth buffer for the window.
+// Whether the window got a GL format; false with *error (SDL's reason) when it got none.
 bool platformSetPixelFormat(std::string* error);
+// With the context current: whether its format has a depth buffer and, where frames are shown
+// on a screen, double buffering. False with *error saying what is missing.
+bool platformCheckPixelFormat(std::string* error);
+// Shows and raises the window and gives it the keyboard focus.
+void platformShowWindow();
 // Creates the GL context on the window; returns false when it cannot be created.
 bool platformCreateContext();
 // Makes the context current; returns false on failure.

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/capture.h"
 #include "platform/platform.h"
@@ -20,10 +22,17 @@ std::atomic<bool> ticksHeld{false};      // the tick count stands still (a pause
 std::atomic<uint32_t> heldTickCount{0};  // the tick count while held
 std::atomic<uint32_t> heldTotal{0};      // milliseconds spent held, left out of the count
 Uint32 closeRequestEvent = 0;            // our own event type for a queued close request
+std::string noFormatReason;  // why the window has no GL format at all; empty when it has one
 
 // The clock before holds are taken out.
 uint32_t sourceTicks() {
     return virtualTicks ? virtualTickCount.load() : SDL_GetTicks() - startTicks;
+}
+
+// The offscreen driver renders into a pbuffer that is never shown on a screen.
+bool offscreenDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") == 0;
 }
 
 }  // namespace
@@ -53,6 +62,8 @@ void platformUseVirtualTicks(bool on) {
 void platformResumeRealTicks(uint32_t ms) {
     startTicks = SDL_GetTicks() - ms;
     virtualTicks = false;
+    ticksHeld = false;
+    heldTotal = 0;
 }
 
 void platformSetVirtualTicks(uint32_t ms) {
@@ -71,17 +82,32 @@ bool platformInit(std::string* error) {
 
 bool platformCreateWindow(int width, int height, const char* title, std::string* error) {
     // The GL format has to be chosen before an X11 window exists, so it is requested here:
-    // RGBA, double-buffered, with the deepest depth buffer the driver has (32 bits asked first).
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    const Uint32 flags =
-        SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
-    for (int depth : {32, 24, 16}) {
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
-        window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+    // RGBA with 8 bits a channel and the deepest depth buffer the driver has, then any colour
+    // depth (a 16-bit desktop). The last two tries give up the depth buffer and double
+    // buffering only so that a window exists to report on: platformCheckPixelFormat refuses them.
+    struct Format {
+        int colourBits, depthBits, doubleBuffer;
+    };
+    static const Format kFormats[] = {{8, 32, 1}, {8, 24, 1}, {8, 16, 1}, {0, 24, 1},
+                                      {0, 16, 1}, {0, 0, 1},  {0, 0, 0}};
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
+    noFormatReason.clear();
+    for (const Format& f : kFormats) {
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, f.colourBits);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, f.colourBits);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, f.colourBits);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, f.depthBits);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, f.doubleBuffer);
+        window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
         if (window) break;
+        if (noFormatReason.empty()) noFormatReason = SDL_GetError();
+    }
+    if (window) {
+        noFormatReason.clear();
+    } else {
+        // No GL format at all: a plain window still lets the display set-up fail with its
+        // own message box and error file instead of ending here.
+        window = SDL_CreateWindow(title, 0, 0, width, height, flags);
     }
     if (!window) {
         if (error) *error = SDL_GetError();
@@ -106,8 +132,28 @@ void platformRequestDisplayMode(int width, int height, int bitsPerPixel) {
     mode.w = width;
     mode.h = height;
     SDL_SetWindowDisplayMode(window, &mode);
-    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+    int failed = SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
     fullscreenRequested = true;
+    // Without a screen (offscreen driver, capture) there is nothing to cover.
+    if (offscreenDriver() || platformCapturing()) return;
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0) display = 0;
+    SDL_DisplayMode current = {};
+    if (!failed && SDL_GetCurrentDisplayMode(display, &current) == 0 && current.w == width &&
+        current.h == height)
+        return;
+    // The display kept another size (Xvfb, many Wayland desktops, no such mode): SDL then
+    // believes the window covers the screen while it stays at its own size in a corner. Cover
+    // the desktop at its own size instead; the viewport keeps the picture 4:3 inside it. The
+    // window is moved and sized by hand first, for displays without a window manager to obey
+    // the full-screen request.
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void platformRestoreDisplayMode() {
@@ -138,6 +184,8 @@ bool platformPollEvent(PlatformEvent& event) {
                 event.type = PlatformEventType::WindowClose;
             else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
                 event.type = PlatformEventType::Expose;
+            else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                event.type = PlatformEventType::Resize;
             else
                 event.type = PlatformEventType::Other;
             break;
@@ -169,16 +217,46 @@ void platformShowMessage(const char* caption, const char* text) {
     size_t n = std::char_traits<char>::length(text);
     if (n == 0 || text[n - 1] != '\n') std::fputc('\n', stderr);
     std::fflush(stderr);
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) != 0) {
+        std::fprintf(stderr, "(no message box could be shown: %s)\n", SDL_GetError());
+        std::fflush(stderr);
+    }
 }
 
 bool platformSetPixelFormat(std::string* error) {
-    // The format was fixed when the window was made; all that can fail now is its absence.
+    // The format was fixed when the window was made; what can fail now is that it got none.
     if (!window) {
         if (error) *error = "no window";
         return false;
     }
+    if (!noFormatReason.empty()) {
+        if (error) *error = "no OpenGL pixel format for the window: " + noFormatReason;
+        return false;
+    }
     return true;
+}
+
+bool platformCheckPixelFormat(std::string* error) {
+    int depthBits = 0, doubleBuffer = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depthBits) != 0) depthBits = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0) doubleBuffer = 0;
+    if (depthBits <= 0) {
+        if (error) *error = "the OpenGL pixel format of the window has no depth buffer";
+        return false;
+    }
+    // An offscreen pbuffer has one buffer; its frames are read back, never shown half-drawn.
+    if (!doubleBuffer && !offscreenDriver()) {
+        if (error) *error = "the OpenGL pixel format of the window is not double-buffered";
+        return false;
+    }
+    return true;
+}
+
+void platformShowWindow() {
+    if (!window) return;
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);  // Escape reaches the show without a click
 }
 
 bool platformCreateContext() {
@@ -216,6 +294,10 @@ void platformSwapBuffers() {
         SDL_GL_GetDrawableSize(window, &w, &h);
         platformCaptureFrame(w, h);  // read back before the buffers change hands
     }
+    // Swapping a pbuffer does nothing, so nothing would ever make the driver finish a frame:
+    // llvmpipe then keeps queuing the frames' work and memory grows by gigabytes. Finishing
+    // each frame here is what presenting it does on a real window.
+    if (offscreenDriver()) glFinish();
     SDL_GL_SwapWindow(window);
 }
 

@@ -3,8 +3,10 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "platform/platform.h"
 #include "render/renderer.h"
@@ -22,10 +24,19 @@ void deleteContext() {
     contextCreated = false;
 }
 
+// Says on standard error what the display lacks; the message box keeps its fixed text.
+void explainFormat(const std::string& why) {
+    std::fprintf(stderr, "display: %s\n", why.c_str());
+}
+
 // Creates and checks the GL context; returns the error text, empty on success.
 const char* setUpOpenGL() {
     if (!platformHasWindow()) return "&GetDC on main window failed";
-    if (!platformSetPixelFormat(nullptr)) return "ChoosePixelFormat failed\n";
+    std::string why;
+    if (!platformSetPixelFormat(&why)) {
+        explainFormat(why);
+        return "ChoosePixelFormat failed\n";
+    }
     if (!platformCreateContext()) {
         std::strcpy(displayErrorText, "wglCreateContext failed\n");
         return displayErrorText;
@@ -36,12 +47,20 @@ const char* setUpOpenGL() {
         deleteContext();
         return displayErrorText;
     }
+    // The format the driver gave is known only now that its context is current.
+    if (!platformCheckPixelFormat(&why)) {
+        explainFormat(why);
+        platformReleaseCurrent();
+        deleteContext();
+        return "ChoosePixelFormat failed\n";
+    }
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (!extensions || !std::strstr(extensions, "GL_ARB_multitexture")) {
         std::strcpy(displayErrorText, "3d-card does not support multitexture\n");
         deleteContext();
         return displayErrorText;
     }
+    platformShowWindow();
     platformFitViewport();
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);

@@ -1,5 +1,9 @@
-// The message pump: Escape ends the show through the close request, and quitting is sticky.
+// The message pump: Escape closes through the close request, quitting sticks, a resize refits.
+#include <GL/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "app/window.h"
 #include "platform/platform.h"
@@ -49,6 +53,23 @@ TEST_F(PumpTest, QuitIsStickyAndLeavesLaterEventsQueued) {
     bool sawKey = false;
     while (platformPollEvent(e)) sawKey |= e.type == PlatformEventType::KeyDown && e.key == 'q';
     EXPECT_TRUE(sawKey);  // the pump did not touch the queue after the quit
+}
+
+// The window is resized the way a window manager or a late full-screen switch would do it.
+TEST_F(PumpTest, ANewWindowSizeRefitsTheViewport) {
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    ASSERT_NE(window, nullptr);
+    platformRestoreDisplayMode();  // a full-screen window keeps its size
+    auto resizeAndViewport = [&](int w, int h) {
+        SDL_SetWindowSize(window, w, h);
+        EXPECT_EQ(pumpMessages(), 0);
+        GLint v[4] = {};
+        glGetIntegerv(GL_VIEWPORT, v);
+        return std::vector<GLint>(v, v + 4);
+    };
+    EXPECT_EQ(resizeAndViewport(128, 48), (std::vector<GLint>{32, 0, 64, 48}));  // bars left, right
+    EXPECT_EQ(resizeAndViewport(64, 96), (std::vector<GLint>{0, 24, 64, 48}));   // above, below
+    EXPECT_EQ(resizeAndViewport(64, 48), (std::vector<GLint>{0, 0, 64, 48}));
 }
 
 }  // namespace
