@@ -4,7 +4,9 @@
 #include <chrono>
 #include <thread>
 
+#include "app/music.h"
 #include "app/overlay.h"
+#include "app/seek.h"
 #include "app/reload.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
@@ -27,6 +29,7 @@ void enableDevMode(const ShowOptions& options) {
     gDevMode.loopGiven = options.loopGiven;
     gDevMode.loopFrom = options.loopFrom;
     gDevMode.loopTo = options.loopTo;
+    gDevMode.looping = options.dev && options.loopGiven;
 }
 
 void devModeKey(int key) {
@@ -58,6 +61,52 @@ void devModeKey(int key) {
         default:
             break;
     }
+}
+
+MusicPosition devSeekTarget(SeekRequest request, MusicPosition at) {
+    int part = 0;  // the part playing at `at`
+    while (part < kSceneSpanCount - 1 && at.order >= kSceneSpans[part].endOrder) ++part;
+    auto partStart = [](int i) {
+        return MusicPosition{i > 0 ? kSceneSpans[i - 1].endOrder : 0, 0};
+    };
+    const int lastOrder = kSceneSpans[kSceneSpanCount - 1].endOrder - 1;
+    switch (request) {
+        case SeekRequest::PreviousOrder:
+            return MusicPosition{at.order > 0 ? at.order - 1 : 0, 0};
+        case SeekRequest::NextOrder:
+            return MusicPosition{at.order < lastOrder ? at.order + 1 : lastOrder, 0};
+        case SeekRequest::PreviousScene:
+            return partStart(part > 0 ? part - 1 : 0);
+        case SeekRequest::NextScene:
+            return partStart(part < kSceneSpanCount - 1 ? part + 1 : part);
+        case SeekRequest::Restart:
+        case SeekRequest::None:
+            break;
+    }
+    return MusicPosition{};
+}
+
+bool devModeWantsRestart() {
+    if (!gDevMode.enabled) return false;
+    const MusicPosition at{musicOrder.load(), musicRow.load()};
+    if (gDevMode.loopToggle) {
+        // L: loop the order playing now, or stop looping.
+        gDevMode.loopToggle = false;
+        gDevMode.looping = !gDevMode.looping;
+        if (gDevMode.looping) {
+            gDevMode.loopFrom = MusicPosition{at.order, 0};
+            gDevMode.loopTo = MusicPosition{at.order + 1, 0};
+        }
+    }
+    if (gDevMode.seek != SeekRequest::None) {
+        const MusicPosition target = devSeekTarget(gDevMode.seek, at);
+        gDevMode.seek = SeekRequest::None;
+        setDevPaused(false);  // a seek plays on from its new position
+        requestRestart(target);
+    } else if (gDevMode.looping && !restartPending() && !positionBefore(at, gDevMode.loopTo)) {
+        requestRestart(gDevMode.loopFrom);
+    }
+    return restartPending();
 }
 
 void setDevPaused(bool paused) {

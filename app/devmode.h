@@ -13,6 +13,7 @@ struct DevMode {
     bool overlay = false;     // F1: position, scene and frame time drawn over the picture
     bool loopToggle = false;  // L pressed: loop the current order, or stop looping
     SeekRequest seek = SeekRequest::None;  // the latest seek key not yet carried out
+    bool looping = false;                  // the show plays loopFrom to loopTo over and over
     bool loopGiven = false;                // --loop FROM-TO
     MusicPosition loopFrom;
     MusicPosition loopTo;
@@ -28,6 +29,12 @@ void devModeKey(int key);
 // Pauses (true) or resumes (false) music and picture together: the show clock and the music
 // stop where they are and go on from there, so the pause leaves no trace in the show.
 void setDevPaused(bool paused);
+// Where a seek key leads from `at`: the previous or next order (row 0), the start of the part
+// before or after the one playing, or the beginning.
+MusicPosition devSeekTarget(SeekRequest request, MusicPosition at);
+// The pump's last question: turns a waiting seek key, or a loop that has reached its end, into
+// a restart of the show at the new position. True when a restart waits.
+bool devModeWantsRestart();
 // The pump's question after it has emptied the queue: true while the frame must be held (the
 // show is paused), after waiting a little for the next events. Also reloads changed data files.
 bool devModeHoldsFrame();

@@ -92,7 +92,7 @@ int runDemo(int width, int height, int bitsPerPixel) {
 
     // A start past the beginning plays the frames before it through undrawn; a capture
     // moves its own clock, the real-time show a virtual one until the music starts there.
-    const ShowPosition start = startPosition();
+    const MusicPosition start = startPosition();
     const bool seeking = start.order != 0 || start.row != 0;
     std::string musicError;
     if (seeking && !platformCapturing())

@@ -6,6 +6,7 @@
 #include "app/devmode.h"
 #include "app/driver.h"
 #include "app/options.h"
+#include "app/seek.h"
 #include "app/window.h"
 #include "platform/platform.h"
 
@@ -23,9 +24,11 @@ int main(int argc, char** argv) {
         case OptionsResult::Run:
             break;
     }
+    // A loop with no start of its own begins where the loop does.
     if (options.startGiven)
-        std::fprintf(stderr, "%s: --start is not supported yet; the show plays from its start\n",
-                     program);
+        setStartPosition(options.start);
+    else if (options.loopGiven)
+        setStartPosition(options.loopFrom);
     enableDevMode(options);
 
     gScreenWidth = SHOW_SCREEN_WIDTH;

@@ -16,10 +16,6 @@ bool parseSmall(const std::string& text, int& out) {
     return true;
 }
 
-bool before(const MusicPosition& a, const MusicPosition& b) {
-    return a.order < b.order || (a.order == b.order && a.row < b.row);
-}
-
 }  // namespace
 
 bool parseMusicPosition(const std::string& text, MusicPosition& out) {
@@ -64,7 +60,7 @@ OptionsResult parseShowOptions(int argc, const char* const* argv, ShowOptions& o
                          value + "\"";
                 return OptionsResult::Error;
             }
-            if (!before(o.loopFrom, o.loopTo)) {
+            if (!positionBefore(o.loopFrom, o.loopTo)) {
                 *error = "--loop wants FROM before TO, not \"" + value + "\"";
                 return OptionsResult::Error;
             }

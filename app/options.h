@@ -2,11 +2,7 @@
 #pragma once
 #include <string>
 
-// A music position as the command line names it: ORDER or ORDER:ROW.
-struct MusicPosition {
-    int order = 0;
-    int row = 0;
-};
+#include "app/seek.h"
 
 struct ShowOptions {
     bool dev = false;         // keys beyond Escape act, the overlay and live reload are on

@@ -25,14 +25,6 @@ constexpr float kTop = 0.98f;
 char message[kOverlayColumns + 1] = "";
 bool timingRestarts = false;
 
-// The scenes' end orders, in play order; the closing sequence runs to order 33.
-struct SceneSpan {
-    int endOrder;
-    const char* name;
-};
-const SceneSpan kSceneSpans[] = {{3, "Title"},   {9, "Blob"},       {15, "Wave"},  {18, "Spiral"},
-                                 {23, "Figure"}, {26, "Logo zoom"}, {28, "Heart"}, {33, "closing"}};
-
 double steadySeconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
@@ -95,12 +87,6 @@ void drawOverlay(Renderer& r, const OverlayText& text) {
 }
 
 }  // namespace
-
-const char* sceneNameAt(int order) {
-    for (const SceneSpan& span : kSceneSpans)
-        if (order < span.endOrder) return span.name;
-    return "end";
-}
 
 void formatOverlay(int order, int row, double frameMs, const char* note, OverlayText& text) {
     const double fps = frameMs > 0.0 ? 1000.0 / frameMs : 0.0;

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 
+#include "app/seek.h"
+
 #include "render/renderer.h"
 
 // Stands in front of the show's renderer in development mode: forwards every operation, and
@@ -61,9 +63,6 @@ constexpr int kOverlayLines = 5;
 constexpr int kOverlayColumns = 72;
 using OverlayText = char[kOverlayLines][kOverlayColumns + 1];
 
-// The scene that plays at music order `order`, as linear play reaches it ("closing" after the
-// seven scenes).
-const char* sceneNameAt(int order);
 // Writes the overlay's lines for the given state into text (unused lines empty). Allocates
 // nothing.
 void formatOverlay(int order, int row, double frameMs, const char* message, OverlayText& text);

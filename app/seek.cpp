@@ -13,7 +13,9 @@
 
 namespace {
 
-ShowPosition start;
+MusicPosition start;
+MusicPosition restartAt;
+bool restartWaiting = false;
 bool forwarding = false;
 Renderer* realRenderer = nullptr;
 StateOnlyRenderer* stateRenderer = nullptr;  // made once, reused by later fast-forwards
@@ -28,7 +30,7 @@ uint64_t forwardFrame = 0;
 std::string forwardModule;
 
 bool reachedStart() {
-    ShowPosition now{musicOrder.load(), musicRow.load()};
+    MusicPosition now{musicOrder.load(), musicRow.load()};
     return !positionBefore(now, start);
 }
 
@@ -61,34 +63,37 @@ void arriveInRealTime() {
 
 }  // namespace
 
-bool parseShowPosition(const char* text, ShowPosition* position) {
-    auto number = [](const char*& p, int32_t* out) {
-        if (*p < '0' || *p > '9') return false;
-        long value = 0;
-        while (*p >= '0' && *p <= '9') {
-            value = value * 10 + (*p++ - '0');
-            if (value > 65535) return false;
-        }
-        *out = static_cast<int32_t>(value);
-        return true;
-    };
-    ShowPosition parsed;
-    const char* p = text;
-    if (!number(p, &parsed.order)) return false;
-    if (*p == ':') {
-        ++p;
-        if (!number(p, &parsed.row)) return false;
-    }
-    if (*p != '\0') return false;
-    *position = parsed;
+const SceneSpan kSceneSpans[] = {{3, "Title"},   {9, "Blob"},       {15, "Wave"},  {18, "Spiral"},
+                                 {23, "Figure"}, {26, "Logo zoom"}, {28, "Heart"}, {33, "closing"}};
+const int kSceneSpanCount = sizeof kSceneSpans / sizeof kSceneSpans[0];
+
+const char* sceneNameAt(int order) {
+    for (const SceneSpan& span : kSceneSpans)
+        if (order < span.endOrder) return span.name;
+    return "end";
+}
+
+void requestRestart(MusicPosition position) {
+    restartAt = position;
+    restartWaiting = true;
+}
+
+bool restartPending() {
+    return restartWaiting;
+}
+
+bool takeRestart() {
+    if (!restartWaiting) return false;
+    restartWaiting = false;
+    start = restartAt;
     return true;
 }
 
-void setStartPosition(ShowPosition position) {
+void setStartPosition(MusicPosition position) {
     start = position;
 }
 
-ShowPosition startPosition() {
+MusicPosition startPosition() {
     return start;
 }
 
@@ -133,7 +138,7 @@ std::string fastForwardInRealTime(const char* modulePath) {
         bool there = false;
         for (const PositionReport& r : block) {
             timeline.push_back(r);
-            if (!positionBefore(ShowPosition{r.order, r.row}, start)) there = true;
+            if (!positionBefore(MusicPosition{r.order, r.row}, start)) there = true;
         }
         if (there) break;
         if (got == 0 || music.ended())

@@ -4,21 +4,29 @@
 #include <string>
 
 // A music position: order and row.
-struct ShowPosition {
-    int32_t order = 0;
-    int32_t row = 0;
+struct MusicPosition {
+    int order = 0;
+    int row = 0;
 };
 
-inline bool positionBefore(ShowPosition a, ShowPosition b) {
+inline bool positionBefore(MusicPosition a, MusicPosition b) {
     return a.order < b.order || (a.order == b.order && a.row < b.row);
 }
 
-// Parses "ORDER" or "ORDER:ROW" (decimal, each 0..65535). False for anything else.
-bool parseShowPosition(const char* text, ShowPosition* position);
+// The parts of the show in play order, each with the order that ends it; the closing sequence
+// ends at order 33, the end of the show.
+struct SceneSpan {
+    int endOrder;
+    const char* name;
+};
+extern const SceneSpan kSceneSpans[];
+extern const int kSceneSpanCount;
+// The name of the part playing at `order` ("end" past the last).
+const char* sceneNameAt(int order);
 
 // Where the next run of the show starts; {0, 0}, the default, plays from the beginning.
-void setStartPosition(ShowPosition position);
-ShowPosition startPosition();
+void setStartPosition(MusicPosition position);
+MusicPosition startPosition();
 
 // Whether frames are being played through without drawing, on the way to the start position.
 bool fastForwarding();
@@ -33,6 +41,15 @@ bool sceneEndsBeforeStart(int endOrder);
 // the next frame is drawn as linear play would draw it. Every scene's own state comes out as
 // linear play leaves it because every frame of the scene that holds the start runs in full.
 void beginFastForward(void (*step)(), void (*arrived)());
+// Asks the running show to start again at `position`: the pump then returns kPumpRestart, the
+// frame loops end, and the driver resets every module's state and fast-forwards there.
+void requestRestart(MusicPosition position);
+// Whether a restart is waiting; takeRestart clears it and makes its position the start.
+bool restartPending();
+bool takeRestart();
+// The pump's value while a restart waits: non-zero, so every frame loop ends.
+constexpr int kPumpRestart = 2;
+
 // Ends a fast-forward early (the show is ending): the real renderer comes back.
 void endFastForward();
 

@@ -2,6 +2,7 @@
 #include "app/window.h"
 
 #include "app/devmode.h"
+#include "app/seek.h"
 #include "platform/platform.h"
 
 int32_t gScreenWidth = 0;
@@ -41,6 +42,6 @@ int32_t pumpMessages() {
             }
             windowProcedure(event);
         }
-    } while (devModeHoldsFrame());
-    return 0;
+    } while (devModeHoldsFrame() && !devModeWantsRestart());
+    return devModeWantsRestart() ? kPumpRestart : 0;
 }

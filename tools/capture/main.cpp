@@ -89,10 +89,10 @@ bool renderTrack(const std::string& path, int untilOrder, Track& track, std::str
 // Finds the first frame whose music position is at or after `start` (a frame shows the last
 // position whose first sample lies at or before its time) and sets the track's first sample
 // from it. False when the track ends before that position.
-bool firstFrameAt(ShowPosition start, int fps, Track& track) {
+bool firstFrameAt(MusicPosition start, int fps, Track& track) {
     if (start.order == 0 && start.row == 0) return true;
     for (const PositionReport& r : track.reports) {
-        if (positionBefore(ShowPosition{r.order, r.row}, start)) continue;
+        if (positionBefore(MusicPosition{r.order, r.row}, start)) continue;
         const int64_t frame = (r.frame * fps + kMusicSampleRate - 1) / kMusicSampleRate;
         track.startFrame = frame * kMusicSampleRate / fps;
         return true;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/options.h"
+
 namespace {
 
 // Parses a whole decimal integer in [lo, hi].
@@ -107,7 +109,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* 
                 return false;
             }
         } else if (arg == "--start" || arg == "--from") {
-            if (!parseShowPosition(value.c_str(), &o.start)) {
+            if (!parseMusicPosition(value, o.start)) {
                 *error = arg + " wants ORDER or ORDER:ROW, not \"" + value + "\"";
                 return false;
             }
