@@ -85,9 +85,10 @@ const void* storedTo[kMaxStores];
 volatile int stores;
 
 void onStore(int, siginfo_t* info, void* context) {
+    // Open first: this file's own variables may share the page.
+    mprotect(reinterpret_cast<void*>(protectedStart), protectedLength, PROT_READ | PROT_WRITE);
     if (stores < kMaxStores) storedTo[stores] = info->si_addr;
     stores = stores + 1;
-    mprotect(reinterpret_cast<void*>(protectedStart), protectedLength, PROT_READ | PROT_WRITE);
     static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_EFL] |= 0x100;  // trap after it
 }
 void onStep(int, siginfo_t*, void* context) {
