@@ -248,6 +248,7 @@ struct Player {
     PendingQueue pending;
     std::mutex renderMutex;                  // held by the callback while it renders `music`
     bool deviceLost = false;                 // the timeline thread plays on; guarded by renderMutex
+    std::atomic<bool> deviceBack{false};     // the device asked for sound while it was lost
     std::atomic<int64_t> lastCallbackNs{0};  // when the device last asked for sound while playing
     std::atomic<bool> deviceAsked{false};    // it has asked since play began
     bool haveOrigin = false;  // audio thread only: the device's timeline is being tracked
@@ -293,7 +294,9 @@ void deviceCallback(void*, Uint8* stream, int bytes) {
     bool queued = false;
     if (player.playing.load(std::memory_order_acquire)) {
         std::lock_guard<std::mutex> render(player.renderMutex);
-        if (!player.deviceLost) {
+        if (player.deviceLost) {
+            player.deviceBack = true;
+        } else {
             const int64_t now = nowNs();
             player.lastCallbackNs.store(now);
             player.deviceAsked.store(true);
@@ -361,17 +364,20 @@ bool deliverWhenHeard(std::unique_lock<std::mutex>& lock) {
 
 // Silent playback from the song's current frame: renders a little ahead and reports each
 // row at the moment its first frame would be heard, timed from `epoch`, frame 0's time.
-void playSilently(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point epoch) {
+// Returns true when a device that had gone quiet asks for sound again: it plays on from the
+// next block.
+bool playSilently(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point epoch) {
     auto stopRequested = [] { return player.stopping; };
     auto frameTime = [epoch](int64_t frame) {
         return epoch + std::chrono::nanoseconds(framesToNs(frame));
     };
     while (!player.stopping && !player.music.ended()) {
+        if (player.deviceBack.load()) return true;
         lock.unlock();
         player.music.render(nullptr, kClockBlockFrames, player.reports);
         lock.lock();
         for (const PositionReport& report : player.reports) {
-            if (player.wake.wait_until(lock, frameTime(report.frame), stopRequested)) return;
+            if (player.wake.wait_until(lock, frameTime(report.frame), stopRequested)) break;
             lock.unlock();
             dispatch(report);
             lock.lock();
@@ -385,20 +391,39 @@ void playSilently(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock:
         dispatchEnd();
         lock.lock();
     }
+    return false;
 }
 
 // The timeline thread: from the moment play begins, delivers positions as they are heard,
-// on the device's clock or, without one, its own.
+// on the device's clock or, while there is none, its own.
 void timelineLoop() {
     std::unique_lock<std::mutex> lock(player.mutex);
     player.wake.wait(lock, [] { return player.stopping || player.playing.load(); });
-    if (!player.silent && !player.stopping) {
-        if (deliverWhenHeard(lock)) return;
-        std::fprintf(stderr,
-                     "music: the audio device has stopped playing; the music goes on silently\n");
+    bool device = !player.silent;
+    while (!player.stopping) {
+        if (device) {
+            if (deliverWhenHeard(lock)) return;
+            std::fprintf(stderr,
+                         "music: the audio device has stopped playing; the music goes on "
+                         "silently\n");
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const auto epoch =
+            start - std::chrono::nanoseconds(framesToNs(player.music.framesRendered()));
+        device = playSilently(lock, epoch);
+        if (!device) break;
+        // The device has the song again, from the next frame on.
+        lock.unlock();
+        {
+            std::lock_guard<std::mutex> render(player.renderMutex);
+            player.haveOrigin = false;
+            player.lastCallbackNs = nowNs();
+            player.deviceBack = false;
+            player.deviceLost = false;
+        }
+        lock.lock();
+        std::fprintf(stderr, "music: the audio device is playing again\n");
     }
-    const auto start = std::chrono::steady_clock::now();
-    playSilently(lock, start - std::chrono::nanoseconds(framesToNs(player.music.framesRendered())));
     player.wake.wait(lock, [] { return player.stopping; });
 }
 
@@ -472,6 +497,7 @@ void audioStart() {
     player.outputRunning = true;
     player.stopping = false;
     player.deviceLost = false;
+    player.deviceBack = false;
     player.pending.clear();
     player.timeline = std::thread(timelineLoop);
     if (!player.silent) SDL_PauseAudioDevice(player.device, 0);
