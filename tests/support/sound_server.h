@@ -74,10 +74,12 @@ struct ReceivedReport {
     int32_t row;
 };
 
+constexpr int kClickEvery = 4;  // rows between clicks in the measured click track
+
 // Plays a click track of `orders` orders through the real-time player into a private
 // PulseAudio server and records its monitor. Fills *reports with every position report
 // received, and *offsetsMs with, for each click heard, its row's report arrival time minus
-// the click's time (positive: the report came late). False with *error naming what failed,
-// or when the clicks recorded do not match the rows reported.
+// the click's time (positive: the report came late), pairing clicks and click rows in turn.
+// False with *error naming what failed, or when no click was recorded.
 bool measureHeardOffsets(int orders, std::vector<ReceivedReport>* reports,
                          std::vector<double>* offsetsMs, std::string* error);
