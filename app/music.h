@@ -11,7 +11,8 @@ extern std::atomic<int32_t> musicOrder;
 extern std::atomic<float>
     syncTime;  // show clock (seconds) at the latest report; 0 before it starts
 
-// Position callback: data = row * 65536 + order. Stores the row, then the order, then syncTime.
+// Position callback: data = row * 65536 + order. Stores the row, then the order, then syncTime:
+// a reader that loads the order, then the row, never sees a new order with an older row.
 void onMusicPosition(uint32_t sync, uint32_t channel, uint32_t data);
 // Installs onMusicPosition as the position callback of the playing module.
 void startMusicSync(uint32_t handle);

@@ -80,14 +80,17 @@ class OfflineMusic {
 };
 
 // Position callback, as the player calls it: the sync's id, the music handle, and the
-// position packed by packPosition.
+// position packed by packPosition. It is called on the player's own thread at the moment the
+// row's first frame is heard: the device's buffer and the driver's latency are allowed for.
 using MusicSyncProc = void (*)(uint32_t sync, uint32_t channel, uint32_t data);
 
 // Version of the module player, as libopenmpt's major << 24 | minor << 16 | patch.
 uint32_t audioVersion();
 // Opens the default output device (44100 Hz, stereo, paused). When no device opens, or the
 // driver plays nothing ("dummy"), music will run silently in real time instead; this is said
-// once on standard error.
+// once on standard error. Likewise when an open device stops asking for sound for 250 ms
+// while a song plays (the sound server died or hung): the song goes on silently from where
+// it was, said in one line.
 void audioInit();
 // In capture mode no device opens and nothing plays: the caller renders the module offline
 // and delivers the positions on its own virtual clock. Set before audioInit.

@@ -9,7 +9,7 @@ PACKAGES=(
   libsdl2-dev libopenmpt-dev libpng-dev zlib1g-dev libfreetype-dev fonts-dejavu-core
   libgl1-mesa-dev libgl1-mesa-dri libegl-mesa0 libegl1
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xfonts-base xdotool x11-utils ffmpeg sox gdb ccache python3
+  xvfb xfonts-base xdotool x11-utils ffmpeg sox gdb ccache python3 pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
 )
 

@@ -13,6 +13,8 @@
 #include "app/assets.h"
 #include "app/datafiles.h"
 #include "app/devmode.h"
+#include "app/music.h"
+#include "app/seek.h"
 #include "app/options.h"
 #include "app/overlay.h"
 #include "app/reload.h"
@@ -101,24 +103,42 @@ TEST_F(DevModeTest, KeysActOnlyInDevelopmentModeAndEscapeAlwaysQuits) {
                         kKeyPageDown, kKeyHome, kKeyL,     kKeyF1};
     for (int key : keys) platformPostKeyDown(key);
     EXPECT_EQ(pumpMessages(), 0);
-    EXPECT_FALSE(gDevMode.paused || gDevMode.overlay || gDevMode.loopToggle);
+    EXPECT_FALSE(gDevMode.paused || gDevMode.overlay || gDevMode.loopToggle || gDevMode.looping);
     EXPECT_EQ(gDevMode.seek, SeekRequest::None);
 
     enable();
-    const std::pair<int, SeekRequest> seeks[] = {{kKeyLeft, SeekRequest::PreviousOrder},
-                                                 {kKeyRight, SeekRequest::NextOrder},
-                                                 {kKeyPageUp, SeekRequest::PreviousScene},
-                                                 {kKeyPageDown, SeekRequest::NextScene},
-                                                 {kKeyHome, SeekRequest::Restart}};
-    for (const auto& [key, request] : seeks) {
+    // Inside the Wave scene (orders 9 to 14), each seek key ends the frame loops with a restart
+    // at its target.
+    musicOrder = 10;
+    musicRow = 5;
+    const std::pair<int, MusicPosition> seeks[] = {{kKeyLeft, {9, 0}},
+                                                   {kKeyRight, {11, 0}},
+                                                   {kKeyPageUp, {3, 0}},
+                                                   {kKeyPageDown, {15, 0}},
+                                                   {kKeyHome, {0, 0}}};
+    for (const auto& [key, target] : seeks) {
         platformPostKeyDown(key);
-        EXPECT_EQ(pumpMessages(), 0);
-        EXPECT_EQ(gDevMode.seek, request);
+        EXPECT_EQ(pumpMessages(), kPumpRestart);
+        ASSERT_TRUE(takeRestart());
+        EXPECT_EQ(startPosition().order, target.order);
+        EXPECT_EQ(startPosition().row, target.row);
+        EXPECT_EQ(pumpMessages(), 0);  // carried out once
     }
+    // L loops the order playing: reaching the next order restarts at this one's start.
     platformPostKeyDown(kKeyF1);
     platformPostKeyDown(kKeyL);
     EXPECT_EQ(pumpMessages(), 0);
-    EXPECT_TRUE(gDevMode.overlay && gDevMode.loopToggle);
+    EXPECT_TRUE(gDevMode.overlay && gDevMode.looping);
+    musicOrder = 11;
+    musicRow = 0;
+    EXPECT_EQ(pumpMessages(), kPumpRestart);
+    ASSERT_TRUE(takeRestart());
+    EXPECT_EQ(startPosition().order, 10);
+    platformPostKeyDown(kKeyL);
+    EXPECT_EQ(pumpMessages(), 0);  // looping stopped
+    setStartPosition(MusicPosition{});
+    musicOrder = 0;
+    musicRow = 0;
 
     platformPostKeyDown(kKeyEscape);
     EXPECT_EQ(pumpMessages(), 1);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/sound_server.h"
 
 namespace {
 
@@ -405,6 +408,76 @@ TEST(RealTimeMusic, WithoutASoundDeviceTheSongStillKeepsItsTempo) {
     // off by a few percent puts most rows tens of milliseconds out.
     std::sort(lateness.begin(), lateness.end());
     EXPECT_LT(lateness[lateness.size() / 2], 3.0);
+}
+
+// Through a real sound server: a row's report comes when the row is heard, in order.
+TEST(SoundServerMusic, ReportsArriveInOrderAsTheirRowsAreHeard) {
+    std::vector<ReceivedReport> reports;
+    std::vector<double> offsets;
+    std::string error;
+    ASSERT_TRUE(measureHeardOffsets(1, &reports, &offsets, &error)) << error;
+    ASSERT_EQ(reports.size(), 65u);  // every row of the one order, then the end of the song
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(reports[i].order, 0);
+        EXPECT_EQ(reports[i].row, i);
+        if (i > 0) {
+            EXPECT_GE(reports[i].when, reports[i - 1].when);
+        }
+    }
+    EXPECT_EQ(reports[64].order, kEndOfSongOrder);
+    ASSERT_FALSE(offsets.empty());
+    ASSERT_LE(offsets.size(), 16u);  // a click every fourth row
+    for (double ms : offsets) EXPECT_TRUE(std::isfinite(ms)) << ms;
+}
+
+// A server that stops asking for sound (here, stopped by a signal) must not stop the show.
+TEST(SoundServerMusic, WhenTheServerHangsTheSongGoesOnSilentlyFromWhereItWas) {
+    SoundServer server;
+    std::string error;
+    ASSERT_TRUE(server.start(&error)) << error;
+    setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+    // A row every 10 ms, 96 rows; the server hangs a little way in.
+    const Pattern quick{32, {{0, 60, 0, 0}, {16, 67, 0, 0}}};
+    const std::vector<uint8_t> bytes = buildModule(1, 250, {0, 0, 0}, {quick});
+    const std::string path = writeFile("server-hangs.it", bytes.data(), bytes.size());
+
+    heard.count = 0;
+    testing::internal::CaptureStderr();
+    audioInit();
+    const bool silent = audioIsSilent();
+    const uint32_t handle = audioLoadMusic(path.c_str(), &error);
+    audioStart();
+    audioSetPositionSync(handle, onHeard);
+    audioPlay(handle);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+    while (heard.count.load() < 5 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    kill(server.pid(), SIGSTOP);
+    const int beforeHang = heard.count.load();
+    const auto hang = std::chrono::steady_clock::now();
+    while (heard.count.load() < 97 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    server.stop();  // SDL's audio thread waits on the server until it is gone
+    audioStop();
+    audioFree();
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_FALSE(silent) << said;
+    ASSERT_NE(handle, 0u) << error;
+
+    EXPECT_GE(beforeHang, 5) << "the server played nothing before it hung";
+    EXPECT_LT(beforeHang, 60);
+    // Every row once, in order, across the change of clock; then the end.
+    ASSERT_EQ(heard.count.load(), 97) << said;
+    for (int i = 0; i < 96; ++i) EXPECT_EQ(heard.data[i], packPosition(i / 32, i % 32)) << i;
+    EXPECT_EQ(heard.data[96], packPosition(kEndOfSongOrder, 0));
+    // One line says so; the song is held up no more than the wait for the device.
+    size_t lines = 0;
+    for (size_t at = said.find("music:"); at != std::string::npos; at = said.find("music:", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << said;
+    EXPECT_NE(said.find("stopped playing"), std::string::npos) << said;
+    const double ms = std::chrono::duration<double, std::milli>(heard.when[96] - hang).count();
+    EXPECT_LT(ms, (97 - beforeHang) * 10.0 + 250 + 150);
 }
 
 }  // namespace
