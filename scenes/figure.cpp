@@ -50,7 +50,7 @@ bool captionRow(int row) {
 
 void drawSet(Camera& camera, float t, int order, int row) {
     gRenderer->bindTexture0(texCircles);
-    gRenderer->setBlendMode(2);
+    gRenderer->setBlendMode(GLS_BLEND_OFF);
     camera.eye = figureEye(t, order, row);
     camera.target = {1.0f, 0.0f, 51.0f};
     camera.roll = 180.0f;
@@ -69,7 +69,7 @@ void drawSet(Camera& camera, float t, int order, int row) {
 }
 
 void drawCaption(int row) {
-    gRenderer->setBlendMode(4);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
     gRenderer->bindTexture0(texTxt);
     if (!captionRow(row)) return;
     MeshVertex quad[4];  // wholly on screen, so the rectangle is drawn as given
@@ -86,8 +86,8 @@ int runFigureScene() {
     Camera camera;
     setupSceneCamera(camera, 91.0f, 1.2f, kHalfAngle91);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setState(1, 1);  // the depth test alone orders the three objects
-    gRenderer->setState(6, 1);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);  // the depth test alone orders the three objects
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
     gRenderer->bindTexture0(0);
     gRenderer->bindTexture1(0);
 
@@ -96,6 +96,6 @@ int runFigureScene() {
         drawSet(camera, sceneTime * 0.625f, order, row);
         drawCaption(row);
     });
-    gRenderer->setBlendMode(7);
+    gRenderer->setBlendMode(GLS_UNTEXTURED);
     return result;
 }

@@ -48,7 +48,7 @@ void drawSpiral(Camera& camera) {
 }
 
 void drawCaptions(int row) {
-    gRenderer->setBlendMode(4);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
     gRenderer->bindTexture0(texTxt);
     MeshVertex quad[4];
     for (const Caption& c : kCaptions)
@@ -63,7 +63,7 @@ int runSpiralScene() {
     Camera camera;
     setupCamera61(camera, 1.2f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setState(1, 0);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
     gRenderer->bindTexture1(0);
     scenePhase = 0.0f;
 
@@ -71,7 +71,7 @@ int runSpiralScene() {
         const int row = musicRow.load();
         scenePhase += 3.0f * phaseStep(row);
         gRenderer->bindTexture0(0);
-        gRenderer->setBlendMode(7);
+        gRenderer->setBlendMode(GLS_UNTEXTURED);
         fillScreen(0.9453125f, 0.703125f, 0.02734375f);
         drawSpiral(camera);
         drawCaptions(row);

@@ -39,7 +39,7 @@ bool wordShown(const TitleWord& w, int order, int row) {
 
 void drawBackground() {
     gRenderer->bindTexture0(0);
-    gRenderer->setBlendMode(2);
+    gRenderer->setBlendMode(GLS_BLEND_OFF);
     static const float xs[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
     static const float ys[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
     MeshVertex corner[4] = {};
@@ -75,8 +75,8 @@ void drawTextObjects(Camera& camera, float h) {
 
 void drawWords() {
     gRenderer->bindTexture0(texOs);
-    gRenderer->setBlendMode(4);
-    gRenderer->setState(1, 0);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
     const int order = musicOrder.load(), row = musicRow.load();
     MeshVertex quad[4];
     for (const TitleWord& w : kWords)
@@ -93,7 +93,7 @@ int runTitleScene() {
     Camera camera;
     setupCamera61(camera, 1.0f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setBlendMode(6);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA_COLOR);
     gRenderer->setHint2(50000);
 
     return runSceneLoop(kEndOrder, [&] {

@@ -321,14 +321,14 @@ TEST_F(TentacleTest, FieldDrawsThroughOpenGL) {
     const int kept[] = {1, 60, 120, 180};
     std::vector<std::vector<uint8_t>> frames;
     for (int frame = 1; frame <= 180; ++frame) {
-        gRenderer->setState(6, 2);
-        gRenderer->setBlendMode(7);
+        gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
+        gRenderer->setBlendMode(GLS_UNTEXTURED);
         gRenderer->bindTexture0(0);
         gRenderer->bindTexture1(0);
         gRenderer->drawQuad(&corner[0], &corner[1], &corner[2], &corner[3]);
-        gRenderer->setState(1, 1);
-        gRenderer->setBlendMode(15);
-        gRenderer->setState(6, 2);
+        gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
+        gRenderer->setBlendMode(GLS_UNIT0_BLEND_ALPHA_COLOR);
+        gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
         gRenderer->bindTexture1(env);
         gRenderer->bindTexture0(skin);
         field->render(0, frame / 60.0f * 0.03f);
