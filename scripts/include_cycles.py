@@ -14,6 +14,12 @@ from collections import defaultdict
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 SKIP = {".git", "docs", "data"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+# Include lines known to point against the folder order, each with the reason it is left; they
+# are listed on every run but do not fail it. Keep this empty where possible.
+TOLERATED = {
+    ("scene/mesh.cpp", "effects/clipper.h"):
+        "the mesh projection takes its clip codes (clipCode, kClip*) from the clipper's header",
+}
 
 
 def sources():
@@ -86,6 +92,7 @@ def main():
     folder_edges = defaultdict(set)
     module_edges = defaultdict(set)
     why = defaultdict(list)
+    tolerated = []
     for source in sources():
         with open(os.path.join(ROOT, source), encoding="utf-8", errors="replace") as f:
             for line in f:
@@ -96,13 +103,17 @@ def main():
                 if target is None:
                     continue
                 a, b = os.path.dirname(source), os.path.dirname(target)
-                if a != b:
+                if (source, target) in TOLERATED:
+                    tolerated.append(f"{source} -> {target}: {TOLERATED[(source, target)]}")
+                elif a != b:
                     folder_edges[a].add(b)
                     why[(a, b)].append(f"{source} -> {target}")
                 ma, mb = os.path.splitext(source)[0], os.path.splitext(target)[0]
                 if ma != mb:
                     module_edges[ma].add(mb)
 
+    for text in tolerated:
+        print("tolerated: " + text)
     folder_cycles = cycles(folder_edges)
     for component in folder_cycles:
         print("include cycle between folders: " + " <-> ".join(component))

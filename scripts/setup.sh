@@ -10,7 +10,7 @@ PACKAGES=(
   libgl1-mesa-dev libgl1-mesa-dri libegl-mesa0 libegl1
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xfonts-base xdotool x11-utils ffmpeg sox gdb ccache
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev python3
 )
 
 missing=()
