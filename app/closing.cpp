@@ -2,11 +2,11 @@
 #include "app/closing.h"
 
 #include "app/assets.h"
-#include "app/driver.h"
+#include "app/clock.h"
 #include "app/music.h"
 #include "app/window.h"
 #include "effects/clipper.h"
-#include "effects/depthsort.h"
+#include "effects/screenfill.h"
 #include "render/renderer.h"
 #include "scene/worldclip.h"
 

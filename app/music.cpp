@@ -1,7 +1,7 @@
 // The music stage of the driver and the position callback that times the show.
 #include "app/music.h"
 
-#include "app/driver.h"
+#include "app/clock.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
 

@@ -4,6 +4,7 @@
 
 #include "app/assets.h"
 #include "effects/clipper.h"
+#include "effects/envmap.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
 

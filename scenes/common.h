@@ -1,9 +1,8 @@
 // What the scenes share: the frame loop, the scene phase, depth lists, mesh drawing and overlays.
 #pragma once
 #include <cstddef>
-#include <memory>
 
-#include "app/driver.h"
+#include "app/clock.h"
 #include "app/music.h"
 #include "app/window.h"
 #include "effects/depthsort.h"
@@ -43,31 +42,6 @@ int runSceneLoop(int endOrder, Frame&& frame) {
     return runSceneLoop(
         endOrder, [] {}, frame);
 }
-
-// A list of a mesh's faces for drawing, optionally sorted by depth. Its storage is taken at scene
-// set-up, sized from the mesh, and kept for later runs, so that frames never allocate.
-class DepthList {
-  public:
-    // Makes room for every face of mesh, and never less than minBytes worth of entries, then
-    // fills the list with the faces in file order. Returns false (and holds no faces, so nothing
-    // is drawn) when memory runs out.
-    bool prepare(const Mesh& mesh, size_t minBytes);
-    // Refills the list in file order, sets each depth to the sum of its corners' view-space z and
-    // sorts it farthest first.
-    void sortByDepth(const Mesh& mesh);
-    // Draws the faces in list order: two-unit (dual) or single-unit triangles, clipping those
-    // with a flagged corner.
-    void draw(bool dual) const { drawFaces(entries_.get(), count_, dual); }
-
-    int count() const { return count_; }
-    int capacity() const { return capacity_; }
-    const DepthEntry* entries() const { return entries_.get(); }
-
-  private:
-    std::unique_ptr<DepthEntry[]> entries_;
-    int capacity_ = 0;
-    int count_ = 0;
-};
 
 // Fills camera the way the scenes do for the 61-degree field of view with the given aspect.
 void setupCamera61(Camera& camera, float aspect);

@@ -3,6 +3,8 @@
 
 #include "app/assets.h"
 #include "effects/clipper.h"
+#include "effects/envmap.h"
+#include "effects/screenfill.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
 

@@ -1,6 +1,7 @@
 // The Spiral scene: a white spiral turning before an orange screen, with captions on the beat.
 #include "app/assets.h"
 #include "effects/clipper.h"
+#include "effects/screenfill.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
 

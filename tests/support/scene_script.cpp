@@ -7,8 +7,8 @@
 #include <new>
 
 #include "app/assets.h"
+#include "app/clock.h"
 #include "app/datafiles.h"
-#include "app/driver.h"
 #include "app/music.h"
 #include "app/window.h"
 #include "platform/platform.h"
