@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "app/assets.h"
+#include "assets/dataset.h"
 #include "effects/clipper.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
@@ -73,8 +74,8 @@ void drawCaption(int row) {
     gRenderer->bindTexture0(texTxt);
     if (!captionRow(row)) return;
     MeshVertex quad[4];  // wholly on screen, so the rectangle is drawn as given
-    drawScreenRect(quad, -0.9728516f, 0.97324216f, -0.62714845f, 0.8267578f, 0.02734375f,
-                   0.17578125f, 0.2578125f, 0.2734375f, 1.0f);
+    drawScreenRect(quad, -0.9728516f, 0.97324216f, -0.62714845f, 0.8267578f, kCaptionCells[1].u0,
+                   kCaptionCells[1].v0, kCaptionCells[1].u1, kCaptionCells[1].v1, 1.0f);
 }
 
 }  // namespace

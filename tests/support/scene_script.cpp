@@ -4,13 +4,16 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
+#include <iterator>
 #include <new>
+#include <utility>
 
 #include "app/assets.h"
 #include "app/clock.h"
 #include "app/datafiles.h"
 #include "app/music.h"
 #include "app/window.h"
+#include "assets/dataset.h"
 #include "platform/platform.h"
 #include "scene/worldclip.h"
 #include "scenes/common.h"
@@ -204,12 +207,29 @@ std::vector<RecordedCall> SceneScript::frameCalls(int n, const std::string& op) 
 }
 
 void installTestAssets() {
-    int name = 0;
-    for (int* texture : {&texEnvmap1, &texStripe, &texStriber3, &texFisse, &texOs, &texPlettet,
-                         &texCircles, &texLogoenv, &texPicture[0], &texPicture[1], &texPicture[2],
-                         &texPicture[3], &texPictureB[0], &texPictureB[1], &texPictureB[2],
-                         &texPictureB[3], &texVexpush, &texGreets, &texTxt})
-        *texture = ++name;
+    // Each image's texture name is its place in the data set's upload order, counted from 1.
+    const std::pair<int*, const char*> textures[] = {{&texEnvmap1, kFileEnvmap1},
+                                                     {&texStripe, kFileStripe},
+                                                     {&texStriber3, kFileStriber3},
+                                                     {&texFisse, kFileFisse},
+                                                     {&texOs, kFileOs},
+                                                     {&texPlettet, kFilePlettet},
+                                                     {&texCircles, kFileCircles},
+                                                     {&texLogoenv, kFileLogoenv},
+                                                     {&texPicture[0], kFilePicture[0]},
+                                                     {&texPicture[1], kFilePicture[1]},
+                                                     {&texPicture[2], kFilePicture[2]},
+                                                     {&texPicture[3], kFilePicture[3]},
+                                                     {&texPictureB[0], kFilePictureB[0]},
+                                                     {&texPictureB[1], kFilePictureB[1]},
+                                                     {&texPictureB[2], kFilePictureB[2]},
+                                                     {&texPictureB[3], kFilePictureB[3]},
+                                                     {&texVexpush, kFileVexpush},
+                                                     {&texGreets, kFileGreets},
+                                                     {&texTxt, kFileTxt}};
+    for (const auto& [texture, file] : textures)
+        for (int i = 0; i < int(std::size(kTextureOrder)); ++i)
+            if (std::string(kTextureOrder[i]) == file) *texture = i + 1;
     texTentacleEnv = texEnvmap1;
 
     meshTube.makeTube(80.0f, 20.0f, 30, 40);  // the Wave scene's grid needs the real ring layout
