@@ -49,7 +49,7 @@ void drawLogo() {
 }
 
 void drawClosingFrame() {
-    if (musicOrder.load() == 32) closingFade = (128 - musicRow.load()) * 0.0078125f;
+    if (musicOrder.load() == 32) setClosingFade((128 - musicRow.load()) * 0.0078125f);
     gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
     gRenderer->setBlendMode(GLS_UNTEXTURED);
     fillScreen(closingFade * 0.9453125f, closingFade * 0.7109375f, closingFade * 0.02734375f);
