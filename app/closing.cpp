@@ -13,6 +13,10 @@
 // Logo offset: falls from 0.5 towards 0 while the logo overlay is on, never rises.
 float logoSlide = 0.5f;
 
+void resetClosingState() {
+    logoSlide = 0.5f;
+}
+
 namespace {
 
 constexpr int kFinalOrder = 33;

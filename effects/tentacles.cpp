@@ -215,6 +215,20 @@ int TentacleField::init() {
     return 1;
 }
 
+void TentacleField::reset() {
+    fieldRandom = {kRandomSeed};
+    for (int i = 0; i < tentacleCount; ++i) {
+        Tentacle& t = *tentacles[i];
+        for (int k = 0; k < t.pointCount; ++k) {
+            TentaclePoint& p = t.points[k];
+            p.pos = p.prevPos = p.anchor;
+            p.force = {0, 0, 0};
+            p.velocity = {0, float(fieldRandom.next() % 1000) * 0.01f - 5, 0};
+        }
+    }
+    lastTime = -1.0f;
+}
+
 void TentacleField::render(int target, float time) {
     world.setScreenSize(width, height, target);
 

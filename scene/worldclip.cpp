@@ -12,6 +12,10 @@ void setClosingFade(float fade) {
     closingFade = fade;
 }
 
+void resetWorldClipState() {
+    closingFade = 1.0f;
+}
+
 void buildClipPlanes(const WorldCamera& camera) {
     const double h = camera.fov * 0.008726646259971648;  // half the field of view, radians
     const float c = float(std::cos(h) + 0.001);          // sides tilted slightly inwards

@@ -12,6 +12,8 @@ extern float worldClipPlanes[5][4];
 extern float closingFade;
 // Sets the brightness of the world's triangles.
 void setClosingFade(float fade);
+// Puts closingFade back to full brightness.
+void resetWorldClipState();
 
 // Most vertices a face may grow to while it is clipped; five planes need at most 8.
 constexpr int kClipPolygonCapacity = 15;

@@ -14,6 +14,21 @@ float slide = -1.0f;
 float leftColumn = -1.4f;
 float rightColumn = 1.1f;
 
+void resetScenePhase() {
+    scenePhase = 3.14f;
+}
+
+void resetBlobState() {
+    spinAngle = 100.0f;
+    spinBase = 0.0f;
+    slide = -1.0f;
+}
+
+void resetWaveState() {
+    leftColumn = -1.4f;
+    rightColumn = 1.1f;
+}
+
 namespace {
 constexpr int kMaxRays = 12;
 MeshVertex rayFan[2 * kMaxRays + 2];  // centre at index 0; ray vertices from index 2

@@ -12,14 +12,23 @@
 
 // Animation phase of the running scene. Every scene but the Figure scene sets it before reading.
 extern float scenePhase;
+// Puts scenePhase back to its start value.
+void resetScenePhase();
 
 // State the Blob scene integrates from frame to frame; not reset when the scene starts.
 extern float spinAngle;  // above 2 pi: no spin in progress
 extern float spinBase;   // radians of roll that finished spins left behind
 extern float slide;      // sliding picture: -1 off to the right, 0 in place
+// Puts the Blob scene's carried state (spinAngle, spinBase, slide) back to its start values.
+void resetBlobState();
 // Positions of the Wave scene's two picture columns; not reset when the scene starts.
 extern float leftColumn;
 extern float rightColumn;
+// Puts the Wave scene's picture columns back to their start positions.
+void resetWaveState();
+// Everything else the scenes carry from frame to frame lives in locals set up when a scene
+// starts (the Blob scene's zoom, the Logo zoom scene's copies) or follows from the clock, the
+// music position and scenePhase.
 
 // The frame loop of every scene: pump (a quit returns its value), stop with 0 once musicOrder has
 // reached endOrder, run beforeClock, update the clock, run frame, then present and clear.

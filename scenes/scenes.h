@@ -10,3 +10,8 @@ int runSpiralScene();    // to order 18
 int runFigureScene();    // to order 23
 int runLogoZoomScene();  // to order 26
 int runHeartScene();     // to order 28
+
+// Puts every piece of state the show carries from frame to frame back to its start: the clock,
+// the music position, the scenes' own values, the closing sequence's logo and fade, and the
+// tentacle field when it has been built. Textures and meshes stay loaded.
+void resetShowState();

@@ -1,7 +1,25 @@
-// The scene sequence the driver plays, in show order.
+// The scene sequence the driver plays, in show order, and the reset of what the show carries.
 #include "scenes/scenes.h"
+
+#include "app/assets.h"
+#include "app/clock.h"
+#include "app/closing.h"
+#include "app/music.h"
+#include "scene/worldclip.h"
+#include "scenes/common.h"
 
 const SceneFunction kSceneSequence[] = {runTitleScene,  runBlobScene,   runWaveScene,
                                         runSpiralScene, runFigureScene, runLogoZoomScene,
                                         runHeartScene};
 const int kSceneCount = sizeof kSceneSequence / sizeof kSceneSequence[0];
+
+void resetShowState() {
+    resetClock();
+    resetMusicPosition();
+    resetScenePhase();
+    resetBlobState();
+    resetWaveState();
+    resetClosingState();
+    resetWorldClipState();
+    if (tentacleField.tentacleCount > 0) tentacleField.reset();
+}

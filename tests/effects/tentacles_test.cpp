@@ -356,6 +356,30 @@ TEST_F(TentacleTest, FieldDrawsThroughOpenGL) {
     EXPECT_GT(changed, size_t(kW * kH / 100));
 }
 
+TEST_F(TentacleTest, ResetReplaysTheSimulationFromItsStartWithoutAllocating) {
+    NullRenderer null;
+    gRenderer = &null;
+    auto field = std::make_unique<TentacleField>();
+    field->init();
+    field->setScreen(800, 600, 32);
+    auto run = [&] {
+        std::vector<float> state;
+        for (int f = 0; f < 30; ++f) field->render(0, f * 0.02f);
+        for (int t = 0; t < field->tentacleCount; ++t)
+            for (int i = 0; i < 10; ++i) {
+                const TentaclePoint& p = field->tentacles[t]->points[i];
+                state.insert(state.end(), {p.pos.x, p.pos.y, p.pos.z, p.velocity.y});
+            }
+        return state;
+    };
+    const std::vector<float> first = run();
+    const uint64_t before = heapAllocations();
+    field->reset();
+    EXPECT_EQ(heapAllocations(), before);
+    EXPECT_EQ(lastTime, -1.0f);
+    EXPECT_EQ(run(), first);  // the same chains, velocities and steps, to the bit
+}
+
 TEST_F(TentacleTest, FramesAllocateNothing) {
     NullRenderer null;
     gRenderer = &null;

@@ -18,8 +18,6 @@
 #include "scene/worldclip.h"
 #include "scenes/common.h"
 
-extern float logoSlide;  // the closing sequence's logo offset
-
 namespace {
 std::atomic<uint64_t> allocationCount{0};
 std::atomic<bool> allocationsFail{false};
@@ -125,20 +123,8 @@ SceneScript::SceneScript(Output output) : previous_(gRenderer), output_(output) 
     recorder.onPresent = silent.onPresent = drawing.onPresent = after;
     platformUseVirtualTicks(true);
     platformSetVirtualTicks(0);
-    musicOrder = 0;
-    musicRow = 0;
-    syncTime = 0.0f;
     gQuitRequested = 0;
-    clockStartTick = -1.0f;
-    clockTick = now = previous = sceneStart = sceneTime = frameDelta = 0.0f;
-    scenePhase = 3.14f;
-    spinAngle = 100.0f;
-    spinBase = 0.0f;
-    slide = -1.0f;
-    leftColumn = -1.4f;
-    rightColumn = 1.1f;
-    closingFade = 1.0f;
-    logoSlide = 0.5f;
+    resetShowState();
 }
 
 SceneScript::~SceneScript() {
