@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/datafiles.h"
+#include "assets/dataset.h"
 #include "assets/png.h"
 #include "render/image.h"
 #include "render/renderer.h"
@@ -55,38 +56,38 @@ struct AssetRow {
 
 // Texture names follow from this order (envmap1.png is 1, txt.png 19), so it must not change.
 const AssetRow kAssetTable[] = {
-    {Kind::Texture, "envmap1.png", nullptr, 2, &texEnvmap1, nullptr},
-    {Kind::Texture, "stripe.png", nullptr, 1, &texStripe, nullptr},
+    {Kind::Texture, kFileEnvmap1, nullptr, kEnvmap1Format, &texEnvmap1, nullptr},
+    {Kind::Texture, kFileStripe, nullptr, kImageFormat, &texStripe, nullptr},
     {Kind::Tentacles, nullptr, nullptr, 0, nullptr, nullptr},
     {Kind::Tube, nullptr, nullptr, 0, nullptr, &meshTube},
-    {Kind::Mesh, "purple.3ds", "Text01", 0, nullptr, &meshText01},
-    {Kind::Mesh, "purple.3ds", "Text02", 0, nullptr, &meshText02},
-    {Kind::Mesh, "hjerte~1.3ds", "Shape02", 0, nullptr, &meshHeart},
-    {Kind::Mesh, "spiral.3ds", "Shape1", 0, nullptr, &meshSpiral},
-    {Kind::Mesh, "ball2116.3ds", "Object01", 0, nullptr, &meshBall},
-    {Kind::Mesh, "striber.3ds", "Cone01", 0, nullptr, &meshCone},
-    {Kind::Texture, "striber3.png", nullptr, 1, &texStriber3, nullptr},
-    {Kind::Texture, "fisse.png", nullptr, 1, &texFisse, nullptr},
-    {Kind::Texture, "os.png", nullptr, 1, &texOs, nullptr},
-    {Kind::Texture, "plettet.png", nullptr, 1, &texPlettet, nullptr},
-    {Kind::Texture, "circles.png", nullptr, 1, &texCircles, nullptr},
-    {Kind::Mesh, "vexscene.3ds", "Box05", 0, nullptr, &meshBox},
-    {Kind::Mesh, "vexscene.3ds", "dude", 0, nullptr, &meshDude},
-    {Kind::Mesh, "vexscene.3ds", "briller", 0, nullptr, &meshGlasses},
-    {Kind::Mesh, "vexpush1.3ds", "Shape1", 0, nullptr, &meshLogo},
-    {Kind::Texture, "logoenv.png", nullptr, 1, &texLogoenv, nullptr},
-    {Kind::Texture, "1.png", nullptr, 1, &texPicture[0], nullptr},
-    {Kind::Texture, "2.png", nullptr, 1, &texPicture[1], nullptr},
-    {Kind::Texture, "3.png", nullptr, 1, &texPicture[2], nullptr},
-    {Kind::Texture, "4.png", nullptr, 1, &texPicture[3], nullptr},
-    {Kind::Texture, "1b.png", nullptr, 1, &texPictureB[0], nullptr},
-    {Kind::Texture, "2b.png", nullptr, 1, &texPictureB[1], nullptr},
-    {Kind::Texture, "3b.png", nullptr, 1, &texPictureB[2], nullptr},
-    {Kind::Texture, "4b.png", nullptr, 1, &texPictureB[3], nullptr},
-    {Kind::Texture, "vexpush.png", nullptr, 1, &texVexpush, nullptr},
-    {Kind::Texture, "greets.png", nullptr, 1, &texGreets, nullptr},
-    {Kind::Texture, "txt.png", nullptr, 1, &texTxt, nullptr},
-    {Kind::DevTexture, "font.png", nullptr, 1, &texFont, nullptr},
+    {Kind::Mesh, kFilePurple, kObjectText01, 0, nullptr, &meshText01},
+    {Kind::Mesh, kFilePurple, kObjectText02, 0, nullptr, &meshText02},
+    {Kind::Mesh, kFileHjerte, kObjectHeart, 0, nullptr, &meshHeart},
+    {Kind::Mesh, kFileSpiral, kObjectSpiral, 0, nullptr, &meshSpiral},
+    {Kind::Mesh, kFileBall, kObjectBall, 0, nullptr, &meshBall},
+    {Kind::Mesh, kFileStriber, kObjectCone, 0, nullptr, &meshCone},
+    {Kind::Texture, kFileStriber3, nullptr, kImageFormat, &texStriber3, nullptr},
+    {Kind::Texture, kFileFisse, nullptr, kImageFormat, &texFisse, nullptr},
+    {Kind::Texture, kFileOs, nullptr, kImageFormat, &texOs, nullptr},
+    {Kind::Texture, kFilePlettet, nullptr, kImageFormat, &texPlettet, nullptr},
+    {Kind::Texture, kFileCircles, nullptr, kImageFormat, &texCircles, nullptr},
+    {Kind::Mesh, kFileVexscene, kObjectBox, 0, nullptr, &meshBox},
+    {Kind::Mesh, kFileVexscene, kObjectDude, 0, nullptr, &meshDude},
+    {Kind::Mesh, kFileVexscene, kObjectGlasses, 0, nullptr, &meshGlasses},
+    {Kind::Mesh, kFileVexpush1, kObjectLogo, 0, nullptr, &meshLogo},
+    {Kind::Texture, kFileLogoenv, nullptr, kImageFormat, &texLogoenv, nullptr},
+    {Kind::Texture, kFilePicture[0], nullptr, kImageFormat, &texPicture[0], nullptr},
+    {Kind::Texture, kFilePicture[1], nullptr, kImageFormat, &texPicture[1], nullptr},
+    {Kind::Texture, kFilePicture[2], nullptr, kImageFormat, &texPicture[2], nullptr},
+    {Kind::Texture, kFilePicture[3], nullptr, kImageFormat, &texPicture[3], nullptr},
+    {Kind::Texture, kFilePictureB[0], nullptr, kImageFormat, &texPictureB[0], nullptr},
+    {Kind::Texture, kFilePictureB[1], nullptr, kImageFormat, &texPictureB[1], nullptr},
+    {Kind::Texture, kFilePictureB[2], nullptr, kImageFormat, &texPictureB[2], nullptr},
+    {Kind::Texture, kFilePictureB[3], nullptr, kImageFormat, &texPictureB[3], nullptr},
+    {Kind::Texture, kFileVexpush, nullptr, kImageFormat, &texVexpush, nullptr},
+    {Kind::Texture, kFileGreets, nullptr, kImageFormat, &texGreets, nullptr},
+    {Kind::Texture, kFileTxt, nullptr, kImageFormat, &texTxt, nullptr},
+    {Kind::DevTexture, kFileFont, nullptr, kImageFormat, &texFont, nullptr},
 };
 
 // Reads the image of a texture row; none, with *error naming the file and why, when it fails.

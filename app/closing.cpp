@@ -2,16 +2,20 @@
 #include "app/closing.h"
 
 #include "app/assets.h"
-#include "app/driver.h"
+#include "app/clock.h"
 #include "app/music.h"
 #include "app/window.h"
 #include "effects/clipper.h"
-#include "effects/depthsort.h"
+#include "effects/screenfill.h"
 #include "render/renderer.h"
 #include "scene/worldclip.h"
 
 // Logo offset: falls from 0.5 towards 0 while the logo overlay is on, never rises.
 float logoSlide = 0.5f;
+
+void resetClosingState() {
+    logoSlide = 0.5f;
+}
 
 namespace {
 
@@ -23,9 +27,9 @@ void drawLogo() {
         logoSlide -= frameDelta * 0.1f;
         if (logoSlide < 0.0f) logoSlide = 0.0f;
     }
-    gRenderer->setState(6, 1);
-    gRenderer->setState(1, 0);
-    gRenderer->setBlendMode(4);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
     gRenderer->bindTexture0(texVexpush);
     const float top = 2.0f * logoSlide + 0.8f;
     const float bottom = 2.0f * logoSlide - 0.8f;
@@ -45,18 +49,18 @@ void drawLogo() {
         }
         gRenderer->drawQuad(&quad[0], &quad[1], &quad[2], &quad[3]);
     }
-    gRenderer->setState(1, 1);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
 }
 
 void drawClosingFrame() {
-    if (musicOrder.load() == 32) closingFade = (128 - musicRow.load()) * 0.0078125f;
-    gRenderer->setState(6, 2);
-    gRenderer->setBlendMode(7);
+    if (musicOrder.load() == 32) setClosingFade((128 - musicRow.load()) * 0.0078125f);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
+    gRenderer->setBlendMode(GLS_UNTEXTURED);
     fillScreen(closingFade * 0.9453125f, closingFade * 0.7109375f, closingFade * 0.02734375f);
 
-    gRenderer->setState(1, 1);
-    gRenderer->setBlendMode(15);
-    gRenderer->setState(6, 2);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
+    gRenderer->setBlendMode(GLS_UNIT0_BLEND_ALPHA_COLOR);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
     gRenderer->bindTexture1(texTentacleEnv);
     gRenderer->bindTexture0(texPlettet);
     tentacleField.render(0, sceneTime * 0.03f);

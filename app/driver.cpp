@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/assets.h"
+#include "app/clock.h"
 #include "app/closing.h"
 #include "app/datafiles.h"
 #include "app/devmode.h"
@@ -14,35 +15,9 @@
 #include "platform/platform.h"
 #include "render/device.h"
 #include "render/renderer.h"
-#include "scenes/scenes.h"
 
 DeviceFactory* gDeviceFactory = nullptr;
 DisplayDevice* gDisplayDevice = nullptr;
-
-std::atomic<float> clockStartTick{-1.0f};
-float clockTick = 0.0f;
-float now = 0.0f;
-float previous = 0.0f;
-float sceneStart = 0.0f;
-float sceneTime = 0.0f;
-float frameDelta = 0.0f;
-
-void updateClock() {
-    previous = now;
-    clockTick = static_cast<float>(platformTicks());
-    if (clockStartTick == -1.0f) {
-        previous = 0.0f;
-        clockStartTick = clockTick;
-    }
-    now = (clockTick - clockStartTick.load()) * 0.001f;
-    sceneTime = now - sceneStart;
-    frameDelta = now - previous;
-}
-
-void startSceneClock() {
-    sceneStart = now;
-    sceneTime = 0.0f;
-}
 
 namespace {
 

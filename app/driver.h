@@ -1,6 +1,5 @@
-// The demo driver and the show clock: display up, assets, music, seven scenes, closing, shut-down.
+// The demo driver: display up, assets, music, seven scenes, closing, shut-down.
 #pragma once
-#include <atomic>
 
 class DeviceFactory;
 class DisplayDevice;
@@ -8,20 +7,19 @@ class DisplayDevice;
 extern DeviceFactory* gDeviceFactory;
 extern DisplayDevice* gDisplayDevice;
 
-// Show clock, in seconds (floats). The start tick is -1.0 until the first clock update.
-extern std::atomic<float> clockStartTick;  // read by the music callback's thread too
-extern float clockTick;
-extern float now;
-extern float previous;
-extern float sceneStart;
-extern float sceneTime;
-extern float frameDelta;
-
-// previous = now; tick from the platform; latch the start tick on the first call;
-// now, sceneTime and frameDelta follow.
-void updateClock();
-// sceneStart = now, sceneTime = 0.
-void startSceneClock();
+// A scene: runs its own frame loop; returns 0 when the music reached its end order, the pump's
+// value (a quit or a restart), or kSceneFailed when it could not be set up.
+using SceneFunction = int (*)();
+constexpr int kSceneFailed = -1;
+// The scene sequence the driver plays, in order, and its length (the scenes define them).
+extern const SceneFunction kSceneSequence[];
+extern const int kSceneCount;
+// What the last scene that returned kSceneFailed could not do, as one line for the user.
+extern const char* sceneFailure;
+// Puts every piece of state the show carries from frame to frame back to its start: the clock,
+// the music position, the scenes' own values, the closing sequence's logo and fade, and the
+// tentacle field when it has been built. Textures and meshes stay loaded. (The scenes define it.)
+void resetShowState();
 
 // Runs the whole show. Returns the process exit code: 0 after a normal end or a quit,
 // non-zero when the display or the data could not be set up.

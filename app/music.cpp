@@ -1,13 +1,19 @@
 // The music stage of the driver and the position callback that times the show.
 #include "app/music.h"
 
-#include "app/driver.h"
+#include "app/clock.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
 
 std::atomic<int32_t> musicRow{0};
 std::atomic<int32_t> musicOrder{0};
 std::atomic<float> syncTime{0.0f};
+
+void resetMusicPosition() {
+    musicRow = 0;
+    musicOrder = 0;
+    syncTime = 0.0f;
+}
 
 void onMusicPosition(uint32_t, uint32_t, uint32_t data) {
     musicRow.store(static_cast<int32_t>(data >> 16));

@@ -11,6 +11,9 @@ extern std::atomic<int32_t> musicOrder;
 extern std::atomic<float>
     syncTime;  // show clock (seconds) at the latest report; 0 before it starts
 
+// Puts the position back to the start of the song: order 0, row 0, sync time 0.
+void resetMusicPosition();
+
 // Position callback: data = row * 65536 + order. Stores the row, then the order, then syncTime:
 // a reader that loads the order, then the row, never sees a new order with an older row.
 void onMusicPosition(uint32_t sync, uint32_t channel, uint32_t data);

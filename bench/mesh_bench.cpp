@@ -6,6 +6,7 @@
 
 #include "effects/clipper.h"
 #include "effects/depthsort.h"
+#include "effects/envmap.h"
 #include "scene/mesh.h"
 #include "support/recording_renderer.h"
 

@@ -1,26 +1,13 @@
-// Depth sorting of face lists, the full-screen colour fill and environment-map coordinates.
+// Depth lists: a mesh's faces listed for drawing, sorted back to front, and drawn in order.
 #include "effects/depthsort.h"
 
 #include <algorithm>
-#include <cmath>
 #include <new>
 #include <utility>
-#include <vector>
 
-#include "scene/mesh.h"
+#include "effects/clipper.h"
 
 DepthEntry* depthSortList = nullptr;
-
-namespace {
-// Normal sums and face counts per vertex index. Zero between calls of vertexNormalsEnvMap, and
-// sized at set-up only, so the per-frame pass neither allocates nor writes past their ends.
-std::vector<Vector3> normalSums(kEnvMapDefaultVertices, Vector3{0.0f, 0.0f, 0.0f});
-std::vector<int> normalCounts(kEnvMapDefaultVertices, 0);
-
-int envMapCapacity() {
-    return int(std::min(normalSums.size(), normalCounts.size()));
-}
-}  // namespace
 
 void sortDepthList(int first, int last) {
     DepthEntry* d = depthSortList;
@@ -43,99 +30,55 @@ void sortDepthList(int first, int last) {
     }
 }
 
-void fillScreen(float r, float g, float b) {
-    gRenderer->bindTexture0(0);
-    MeshVertex corners[4] = {};
-    const float screen[4][2] = {{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}};
-    for (int k = 0; k < 4; ++k) {
-        MeshVertex& v = corners[k];
-        v.sx = screen[k][0];
-        v.sy = screen[k][1];
-        v.z = -1.0f;
-        v.r = r;
-        v.g = g;
-        v.b = b;
-    }
-    gRenderer->drawTriangle(&corners[0], &corners[1], &corners[2]);
-    gRenderer->drawTriangle(&corners[0], &corners[2], &corners[3]);
+void fillDepthList(DepthEntry* list, const Mesh& mesh) {
+    for (int32_t i = 0; i < mesh.faces.count; ++i) list[i] = {&mesh.faces.faces[i], 0.0f};
 }
 
-bool faceNormal(float& outX, float& outY, float& outZ, const MeshVertex& a, const MeshVertex& b,
-                const MeshVertex& c) {
-    const double e1x = double(b.x) - a.x, e1y = double(b.y) - a.y, e1z = double(b.z) - a.z;
-    const double e2x = double(c.x) - a.x, e2y = double(c.y) - a.y, e2z = double(c.z) - a.z;
-    const double nx = e1y * e2z - e1z * e2y;
-    const double ny = e1z * e2x - e1x * e2z;
-    const double nz = e1x * e2y - e1y * e2x;
-    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    // A triangle without area has no direction; a zero normal keeps NaNs out of the sums.
-    if (!(length > 0.0) || !std::isfinite(length)) {
-        outX = outY = outZ = 0.0f;
-        return false;
+void setFaceDepths(DepthEntry* list, int count) {
+    for (int i = 0; i < count; ++i) {
+        MeshVertex* const* c = list[i].face->corners;
+        list[i].depth = c[0]->z + c[1]->z + c[2]->z;
     }
-    outX = float(nx / length);
-    outY = float(ny / length);
-    outZ = float(nz / length);
-    return true;
 }
 
-void gridEnvMap(MeshVertex* verts, int columns, int rows) {
-    if (columns <= 0 || rows <= 0) return;
-    for (int i = 0; i < rows; ++i) {
-        const int below = (i + 1 == rows ? 0 : i + 1) * columns;
-        for (int j = 0; j < columns; ++j) {
-            const int self = i * columns + j;
-            // The record after the array's end does not exist; the row's first vertex stands in.
-            const int right = (i + 1 == rows && j + 1 == columns) ? i * columns : self + 1;
-            float nx, ny, nz;
-            faceNormal(nx, ny, nz, verts[self], verts[right], verts[below + j]);
-            verts[self].u1 = (nx + 1.0f) * 0.5f;
-            verts[self].v1 = (ny + 1.0f) * 0.5f;
+void drawFaces(const DepthEntry* list, int count, bool dual) {
+    for (int i = 0; i < count; ++i) {
+        MeshVertex* const* c = list[i].face->corners;
+        const bool inside = (c[0]->clipFlags | c[1]->clipFlags | c[2]->clipFlags) == 0;
+        if (dual) {
+            if (inside)
+                gRenderer->drawTriangleDual(c[0], c[1], c[2]);
+            else
+                drawClippedTriangleDual(c[0], c[1], c[2], 1);
+        } else {
+            if (inside)
+                gRenderer->drawTriangle(c[0], c[1], c[2]);
+            else
+                drawClippedTriangle(c[0], c[1], c[2], 1);
         }
     }
 }
 
-bool reserveEnvMapTables(int vertexCount) {
-    if (vertexCount <= envMapCapacity()) return true;
-    try {
-        normalCounts.resize(size_t(vertexCount), 0);
-        normalSums.resize(size_t(vertexCount), Vector3{0.0f, 0.0f, 0.0f});
-    } catch (const std::bad_alloc&) {
-        return false;
+bool DepthList::prepare(const Mesh& mesh, size_t minBytes) {
+    const size_t floorEntries = (minBytes + sizeof(DepthEntry) - 1) / sizeof(DepthEntry);
+    const size_t needed = std::max(static_cast<size_t>(mesh.faces.count), floorEntries);
+    count_ = 0;
+    if (needed > static_cast<size_t>(capacity_)) {
+        // Lists outlive the scene run, so a later run (or a larger mesh) only grows them.
+        DepthEntry* grown = new (std::nothrow) DepthEntry[needed];
+        if (!grown) return false;
+        entries_.reset(grown);
+        capacity_ = static_cast<int>(needed);
     }
+    fillDepthList(entries_.get(), mesh);
+    count_ = mesh.faces.count;
     return true;
 }
 
-bool vertexNormalsEnvMap(MeshVertex* verts, const MeshFace* faces, int vertexCount, int faceCount) {
-    if (vertexCount < 0 || vertexCount > envMapCapacity()) return false;
-    Vector3* sums = normalSums.data();
-    int* counts = normalCounts.data();
-    for (int f = 0; f < faceCount; ++f) {
-        const MeshFace& face = faces[f];
-        const int32_t* k = face.indices;
-        if (uint32_t(k[0]) >= uint32_t(vertexCount) || uint32_t(k[1]) >= uint32_t(vertexCount) ||
-            uint32_t(k[2]) >= uint32_t(vertexCount))
-            continue;
-        float nx, ny, nz;
-        if (!faceNormal(nx, ny, nz, *face.corners[0], *face.corners[1], *face.corners[2])) continue;
-        for (int c = 0; c < 3; ++c) {
-            Vector3& s = sums[k[c]];
-            s.x += nx;
-            s.y += ny;
-            s.z += nz;
-            ++counts[k[c]];
-        }
-    }
-    for (int i = 0; i < vertexCount; ++i) {
-        const float f = counts[i] ? 1.0f / float(counts[i]) : 1.0f;
-        const float u = (sums[i].x * f + 1.0f) * 0.5f;
-        const float v = (sums[i].y * f + 1.0f) * 0.5f;
-        verts[i].u1 = u;
-        verts[i].v1 = v;
-        verts[i].u0 = v;
-        verts[i].v0 = u;
-        sums[i] = {0.0f, 0.0f, 0.0f};
-        counts[i] = 0;
-    }
-    return true;
+void DepthList::sortByDepth(const Mesh& mesh) {
+    if (count_ == 0) return;
+    fillDepthList(entries_.get(), mesh);
+    setFaceDepths(entries_.get(), count_);
+    depthSortList = entries_.get();
+    sortDepthList(0, count_ - 1);
 }

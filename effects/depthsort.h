@@ -1,8 +1,9 @@
-// Per-frame scene helpers: back-to-front face sorting, a screen fill, environment-map coordinates.
+// Depth lists: a mesh's faces listed for drawing, sorted back to front, and drawn in order.
 #pragma once
-#include "render/renderer.h"
+#include <cstddef>
+#include <memory>
 
-struct MeshFace;
+#include "scene/mesh.h"
 
 // One entry of a depth list: a face and its sort key (larger = farther).
 struct DepthEntry {
@@ -16,25 +17,35 @@ extern DepthEntry* depthSortList;
 // Sorts entries first..last (inclusive) of depthSortList by depth, largest first; ties unordered.
 void sortDepthList(int first, int last);
 
-// Unbinds texture unit 0 and covers the screen in (r, g, b), under the caller's blend state.
-void fillScreen(float r, float g, float b);
+// Points entry i of list at face i of mesh, for every face in file order.
+void fillDepthList(DepthEntry* list, const Mesh& mesh);
+// Sets each entry's depth to the sum of its face's three view-space z.
+void setFaceDepths(DepthEntry* list, int count);
+// Draws the listed faces in order, unflagged ones directly, others through the clipper.
+// dual picks the two-unit pair (drawTriangleDual, drawClippedTriangleDual).
+void drawFaces(const DepthEntry* list, int count, bool dual);
 
-// Unit normal of triangle a, b, c into out; false with a zero normal for a triangle without area.
-bool faceNormal(float& outX, float& outY, float& outZ, const MeshVertex& a, const MeshVertex& b,
-                const MeshVertex& c);
+// A list of a mesh's faces for drawing, optionally sorted by depth. Its storage is taken at scene
+// set-up, sized from the mesh, and kept for later runs, so that frames never allocate.
+class DepthList {
+  public:
+    // Makes room for every face of mesh, and never less than minBytes worth of entries, then
+    // fills the list with the faces in file order. Returns false (and holds no faces, so nothing
+    // is drawn) when memory runs out.
+    bool prepare(const Mesh& mesh, size_t minBytes);
+    // Refills the list in file order, sets each depth to the sum of its corners' view-space z and
+    // sorts it farthest first.
+    void sortByDepth(const Mesh& mesh);
+    // Draws the faces in list order: two-unit (dual) or single-unit triangles, clipping those
+    // with a flagged corner.
+    void draw(bool dual) const { drawFaces(entries_.get(), count_, dual); }
 
-// Unit-1 environment coordinates of a rows x columns vertex grid whose rows wrap around (a tube).
-// Each vertex uses its right neighbour and the one a row further; the very last vertex, having
-// no record after it, uses the first of its own row.
-void gridEnvMap(MeshVertex* verts, int columns, int rows);
+    int count() const { return count_; }
+    int capacity() const { return capacity_; }
+    const DepthEntry* entries() const { return entries_.get(); }
 
-// Vertex counts the environment-map tables hold from the start. Larger meshes need a call to
-// reserveEnvMapTables during set-up, so that the per-frame pass never allocates or overruns.
-constexpr int kEnvMapDefaultVertices = 20000;
-
-// Grows the normal tables to vertexCount vertices, outside frame loops; false when out of memory.
-bool reserveEnvMapTables(int vertexCount);
-
-// Sphere-map coordinates on both units from averaged face normals; false if over the tables' size.
-// Faces index vertices through their index fields; faces with a bad index or no area add nothing.
-bool vertexNormalsEnvMap(MeshVertex* verts, const MeshFace* faces, int vertexCount, int faceCount);
+  private:
+    std::unique_ptr<DepthEntry[]> entries_;
+    int capacity_ = 0;
+    int count_ = 0;
+};

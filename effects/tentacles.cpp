@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "math/random.h"
+
 Attractor attractors[kMaxAttractors];
 int attractorCount = 0;
 float lastTime = -1.0f;
@@ -14,15 +16,9 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-// Small xorshift generator of our own, reseeded by every field set-up so captures repeat exactly.
-uint32_t randomState = 0x2545F491u;
-
-uint32_t nextRandom() {
-    randomState ^= randomState << 13;
-    randomState ^= randomState >> 17;
-    randomState ^= randomState << 5;
-    return randomState;
-}
+// The field's random source, reseeded by every field set-up so captures repeat exactly.
+constexpr uint32_t kRandomSeed = 0x2545F491u;
+XorShift32 fieldRandom{kRandomSeed};
 
 Vector3 sub(const Vector3& a, const Vector3& b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
@@ -67,7 +63,7 @@ void Tentacle::init(int n, const Vector3& start, const Vector3& end, int thick, 
         p.pos = {start.x + i * s.x, start.y + i * s.y, start.z + i * s.z};
         p.prevPos = p.anchor = p.pos;
         p.force = {0, 0, 0};
-        p.velocity = {0, float(nextRandom() % 1000) * 0.01f - 5, 0};
+        p.velocity = {0, float(fieldRandom.next() % 1000) * 0.01f - 5, 0};
         p.anchorPull = 2.0f;
         p.forceScale = 0.5f;
         p.radius = 2.0f * thickness * (1.0f - float(i) * inv);
@@ -183,7 +179,7 @@ int TentacleField::init() {
         tentacles = static_cast<Tentacle**>(std::malloc(kMaxTentacles * sizeof(Tentacle*)));
         if (!tentacles) throw std::bad_alloc();
         tentacleCount = 0;
-        randomState = 0x2545F491u;
+        fieldRandom = {kRandomSeed};
         const float grid[4] = {-210, -70, 70, 210};
         for (float y : grid)
             for (float x : grid) {
@@ -210,7 +206,6 @@ int TentacleField::init() {
         camera->target = {0, 0, 0};
         camera->fov = 60;
         camera->roll = 0;
-        worldProjection = float(100 / std::tan(30 * kPi / 180));
         world.setCamera(camera);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "tentacle field: out of memory while building the tentacles\n");
@@ -218,6 +213,20 @@ int TentacleField::init() {
     }
     attractorCount = 2;
     return 1;
+}
+
+void TentacleField::reset() {
+    fieldRandom = {kRandomSeed};
+    for (int i = 0; i < tentacleCount; ++i) {
+        Tentacle& t = *tentacles[i];
+        for (int k = 0; k < t.pointCount; ++k) {
+            TentaclePoint& p = t.points[k];
+            p.pos = p.prevPos = p.anchor;
+            p.force = {0, 0, 0};
+            p.velocity = {0, float(fieldRandom.next() % 1000) * 0.01f - 5, 0};
+        }
+    }
+    lastTime = -1.0f;
 }
 
 void TentacleField::render(int target, float time) {

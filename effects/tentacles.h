@@ -90,6 +90,9 @@ class TentacleField : public EffectBase {
 
     // Builds the tentacles, lights and camera; returns 1. Out of memory ends the program.
     int init() override;
+    // Puts an initialised field back as init left it: every chain at rest with the same random
+    // start velocities, and the next render stepping with dt = 0. Allocates nothing.
+    void reset();
     // Moves camera and attractors to `time`, steps and rebuilds every tentacle, draws the world.
     void render(int target, float time) override;
 };

@@ -26,16 +26,16 @@ struct TextureFormat {
 // Maps a format code to GL's internal and data formats; false for an unknown code.
 bool textureFormat(int code, TextureFormat& out) {
     switch (code) {
-        case 1:
+        case GLS_FORMAT_RGBA8:
             out = {GL_RGBA8, GL_RGBA};
             return true;
-        case 2:
+        case GLS_FORMAT_RGB5:
             out = {GL_RGB5, GL_RGBA};
             return true;
-        case 3:
+        case GLS_FORMAT_RGBA4:
             out = {GL_RGBA4, GL_RGBA};
             return true;
-        case 4:
+        case GLS_FORMAT_L8:
             out = {GL_LUMINANCE8, GL_LUMINANCE};
             return true;
         default:
@@ -85,18 +85,18 @@ Renderer* createOpenGLRenderer() {
 }
 
 void Renderer::setState(int state, int value) {
-    if (state == 1) {
-        if (value == 1)
+    if (state == GLS_DEPTH_TEST) {
+        if (value == GLS_ON)
             glEnable(GL_DEPTH_TEST);
         else
             glDisable(GL_DEPTH_TEST);
-    } else if (state == 6) {
-        if (value == 1) {
+    } else if (state == GLS_TEXTURE_UNITS) {
+        if (value == GLS_UNIT0) {
             activeTextureARB(GL_TEXTURE1_ARB);
             glDisable(GL_TEXTURE_2D);
             activeTextureARB(GL_TEXTURE0_ARB);
             glEnable(GL_TEXTURE_2D);
-        } else if (value == 2) {
+        } else if (value == GLS_UNITS01) {
             activeTextureARB(GL_TEXTURE0_ARB);
             glEnable(GL_TEXTURE_2D);
             activeTextureARB(GL_TEXTURE1_ARB);
@@ -187,32 +187,32 @@ void Renderer::present() {
 
 void Renderer::setBlendMode(int mode) {
     switch (mode) {
-        case 2:
+        case GLS_BLEND_OFF:
             glEnable(GL_TEXTURE_2D);
             glDisable(GL_BLEND);
             break;
-        case 3:
+        case GLS_BLEND_ZERO:
             blendTextured(GL_ZERO, GL_ZERO);
             break;
-        case 4:
+        case GLS_BLEND_ALPHA:
             blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
             break;
-        case 15:
+        case GLS_UNIT0_BLEND_ALPHA_COLOR:
             activeTextureARB(GL_TEXTURE0_ARB);
             [[fallthrough]];
-        case 6:
+        case GLS_BLEND_ALPHA_COLOR:
             blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
             resetTextureMatrix();
             break;
-        case 7:
+        case GLS_UNTEXTURED:
             glDisable(GL_DEPTH_TEST);
             glDisable(GL_TEXTURE_2D);
             glDisable(GL_BLEND);
             break;
-        case 10:
+        case GLS_BLEND_ADD:
             blendTextured(GL_ONE, GL_ONE);
             break;
-        case 11:
+        case GLS_BLEND_COLOR_ALPHA:
             blendTextured(GL_SRC_COLOR, GL_SRC_ALPHA);
             break;
         default:

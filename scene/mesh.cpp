@@ -169,32 +169,3 @@ void Mesh::scaleRadial(const float* factors) {
         vertices.positions[i] = {rest.x * factors[i], rest.y * factors[i], rest.z * factors[i]};
     }
 }
-
-void fillDepthList(DepthEntry* list, const Mesh& mesh) {
-    for (int32_t i = 0; i < mesh.faces.count; ++i) list[i] = {&mesh.faces.faces[i], 0.0f};
-}
-
-void setFaceDepths(DepthEntry* list, int count) {
-    for (int i = 0; i < count; ++i) {
-        MeshVertex* const* c = list[i].face->corners;
-        list[i].depth = c[0]->z + c[1]->z + c[2]->z;
-    }
-}
-
-void drawFaces(const DepthEntry* list, int count, bool dual) {
-    for (int i = 0; i < count; ++i) {
-        MeshVertex* const* c = list[i].face->corners;
-        const bool inside = (c[0]->clipFlags | c[1]->clipFlags | c[2]->clipFlags) == 0;
-        if (dual) {
-            if (inside)
-                gRenderer->drawTriangleDual(c[0], c[1], c[2]);
-            else
-                drawClippedTriangleDual(c[0], c[1], c[2], 1);
-        } else {
-            if (inside)
-                gRenderer->drawTriangle(c[0], c[1], c[2]);
-            else
-                drawClippedTriangle(c[0], c[1], c[2], 1);
-        }
-    }
-}

@@ -2,7 +2,6 @@
 #pragma once
 #include <cstdint>
 
-#include "effects/depthsort.h"
 #include "math/vecmath.h"
 #include "render/renderer.h"
 #include "scene/camera.h"
@@ -59,11 +58,3 @@ class Mesh {
     void release();
     bool allocate(int vertexCount, int faceCount);
 };
-
-// Points entry i of list at face i of mesh, for every face in file order.
-void fillDepthList(DepthEntry* list, const Mesh& mesh);
-// Sets each entry's depth to the sum of its face's three view-space z.
-void setFaceDepths(DepthEntry* list, int count);
-// Draws the listed faces in order, unflagged ones directly, others through the clipper.
-// dual picks the two-unit pair (drawTriangleDual, drawClippedTriangleDual).
-void drawFaces(const DepthEntry* list, int count, bool dual);

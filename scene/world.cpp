@@ -7,6 +7,15 @@
 
 float worldProjection = 173.20508f;  // 100 / tan(30 degrees), the tentacle camera's 60-degree view
 
+namespace {
+constexpr double kPi = 3.141592653589793;
+}  // namespace
+
+void World::setCamera(WorldCamera* c) {
+    camera = c;
+    if (c) worldProjection = float(100 / std::tan(double(c->fov) * 0.5 * kPi / 180));
+}
+
 static Vector3 sub(const Vector3& a, const Vector3& b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }

@@ -130,7 +130,7 @@ struct WorldCamera {
     Matrix34 viewMatrix = kIdentityMatrix;
 };
 
-// 100 / tan(fov / 2) for the camera in use; set together with the camera's fov.
+// 100 / tan(fov / 2) for the camera in use; World::setCamera sets it from the camera's fov.
 extern float worldProjection;
 
 // Builds the camera's view matrix (and direction, distance) from eye, target and roll.
@@ -155,8 +155,8 @@ class World {
 
     // Forgets all objects, lights and the camera (it owns none of them).
     void clear();
-    // Uses `c` as the camera from the next render on.
-    void setCamera(WorldCamera* c) { camera = c; }
+    // Uses `c` as the camera from the next render on, and sets worldProjection from its fov.
+    void setCamera(WorldCamera* c);
     // Puts the object / light at the head of its list.
     void addObject(WorldObject* object);
     void addLight(WorldLight* light);

@@ -8,6 +8,14 @@
 float worldClipPlanes[5][4];
 float closingFade = 1.0f;
 
+void setClosingFade(float fade) {
+    closingFade = fade;
+}
+
+void resetWorldClipState() {
+    closingFade = 1.0f;
+}
+
 void buildClipPlanes(const WorldCamera& camera) {
     const double h = camera.fov * 0.008726646259971648;  // half the field of view, radians
     const float c = float(std::cos(h) + 0.001);          // sides tilted slightly inwards

@@ -7,8 +7,13 @@
 // A point p is inside a plane when nx p.x + ny p.y + nz p.z + d >= 0.
 extern float worldClipPlanes[5][4];
 
-// Brightness of the world's triangles (their vertex colour); 1 is full brightness.
+// Brightness of the world's triangles (their vertex colour); 1 is full brightness. Read freely;
+// written through setClosingFade.
 extern float closingFade;
+// Sets the brightness of the world's triangles.
+void setClosingFade(float fade);
+// Puts closingFade back to full brightness.
+void resetWorldClipState();
 
 // Most vertices a face may grow to while it is clipped; five planes need at most 8.
 constexpr int kClipPolygonCapacity = 15;

@@ -5,6 +5,7 @@
 
 #include "app/assets.h"
 #include "effects/clipper.h"
+#include "effects/envmap.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
 
@@ -33,8 +34,8 @@ bool isSpinRow(int order, int row) {
 
 void drawCone(Camera& camera, float p) {
     gRenderer->bindTexture0(texStriber3);
-    gRenderer->setState(1, 0);
-    gRenderer->setBlendMode(2);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
+    gRenderer->setBlendMode(GLS_BLEND_OFF);
     camera.eye = {float(45.0 * std::sin(p) + 1.0), float(45.0 * std::sin(3.0 * p) + 1.0),
                   float(5.0 * std::cos(p) + 32.0)};
     camera.target = {1.0f, 1.0f, 100.0f};
@@ -96,13 +97,13 @@ void drawSlidingPicture(int order, int row) {
         slide += frameDelta;
         if (slide > 0.0f) slide = 0.0f;
     }
-    gRenderer->setState(1, 0);
-    gRenderer->setBlendMode(4);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
     gRenderer->bindTexture0(texVexpush);
     MeshVertex quad[4];
     drawScreenRect(quad, -0.8f - 2.0f * slide, 0.8f, 0.8f - 2.0f * slide, -0.8f, 0.0f, 0.0f, 1.0f,
                    1.0f, 1.0f);
-    gRenderer->setState(1, 1);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
 }
 
 }  // namespace
@@ -122,7 +123,7 @@ int runBlobScene() {
     Camera camera;
     setupCamera61(camera, 1.0f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setState(1, 1);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
     gRenderer->bindTexture0(texFisse);
     float zoom = kRestZoom;
 
@@ -132,9 +133,9 @@ int runBlobScene() {
         scenePhase = p;
         drawCone(camera, p);
 
-        gRenderer->setState(1, 1);
+        gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
         gRenderer->bindTexture0(texFisse);
-        gRenderer->setBlendMode(6);
+        gRenderer->setBlendMode(GLS_BLEND_ALPHA_COLOR);
         ripple(p);
         updateZoom(zoom, order, row);
         const float roll = updateSpin(order, row);

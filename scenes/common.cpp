@@ -1,11 +1,10 @@
 // Shared scene helpers: depth lists, the mesh pipeline, screen rectangles and sun-ray fans.
+#include "effects/envmap.h"
 #include "scenes/common.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
-
-#include "effects/depthsort.h"
 
 float scenePhase = 3.14f;
 
@@ -15,34 +14,25 @@ float slide = -1.0f;
 float leftColumn = -1.4f;
 float rightColumn = 1.1f;
 
+void resetScenePhase() {
+    scenePhase = 3.14f;
+}
+
+void resetBlobState() {
+    spinAngle = 100.0f;
+    spinBase = 0.0f;
+    slide = -1.0f;
+}
+
+void resetWaveState() {
+    leftColumn = -1.4f;
+    rightColumn = 1.1f;
+}
+
 namespace {
 constexpr int kMaxRays = 12;
 MeshVertex rayFan[2 * kMaxRays + 2];  // centre at index 0; ray vertices from index 2
 }  // namespace
-
-bool DepthList::prepare(const Mesh& mesh, size_t minBytes) {
-    const size_t floorEntries = (minBytes + sizeof(DepthEntry) - 1) / sizeof(DepthEntry);
-    const size_t needed = std::max(static_cast<size_t>(mesh.faces.count), floorEntries);
-    count_ = 0;
-    if (needed > static_cast<size_t>(capacity_)) {
-        // Lists outlive the scene run, so a later run (or a larger mesh) only grows them.
-        DepthEntry* grown = new (std::nothrow) DepthEntry[needed];
-        if (!grown) return false;
-        entries_.reset(grown);
-        capacity_ = static_cast<int>(needed);
-    }
-    fillDepthList(entries_.get(), mesh);
-    count_ = mesh.faces.count;
-    return true;
-}
-
-void DepthList::sortByDepth(const Mesh& mesh) {
-    if (count_ == 0) return;
-    fillDepthList(entries_.get(), mesh);
-    setFaceDepths(entries_.get(), count_);
-    depthSortList = entries_.get();
-    sortDepthList(0, count_ - 1);
-}
 
 void setupCamera61(Camera& camera, float aspect) {
     setupSceneCamera(camera, 61.0f, aspect, kHalfAngle61);

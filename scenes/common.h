@@ -1,9 +1,8 @@
 // What the scenes share: the frame loop, the scene phase, depth lists, mesh drawing and overlays.
 #pragma once
 #include <cstddef>
-#include <memory>
 
-#include "app/driver.h"
+#include "app/clock.h"
 #include "app/music.h"
 #include "app/seek.h"
 #include "app/window.h"
@@ -14,14 +13,23 @@
 
 // Animation phase of the running scene. Every scene but the Figure scene sets it before reading.
 extern float scenePhase;
+// Puts scenePhase back to its start value.
+void resetScenePhase();
 
 // State the Blob scene integrates from frame to frame; not reset when the scene starts.
 extern float spinAngle;  // above 2 pi: no spin in progress
 extern float spinBase;   // radians of roll that finished spins left behind
 extern float slide;      // sliding picture: -1 off to the right, 0 in place
+// Puts the Blob scene's carried state (spinAngle, spinBase, slide) back to its start values.
+void resetBlobState();
 // Positions of the Wave scene's two picture columns; not reset when the scene starts.
 extern float leftColumn;
 extern float rightColumn;
+// Puts the Wave scene's picture columns back to their start positions.
+void resetWaveState();
+// Everything else the scenes carry from frame to frame lives in locals set up when a scene
+// starts (the Blob scene's zoom, the Logo zoom scene's copies) or follows from the clock, the
+// music position and scenePhase.
 
 // The frame loop of every scene: pump (a quit returns its value), stop with 0 once musicOrder has
 // reached endOrder, run beforeClock, update the clock, run frame, then present and clear.
@@ -44,31 +52,6 @@ int runSceneLoop(int endOrder, Frame&& frame) {
     return runSceneLoop(
         endOrder, [] {}, frame);
 }
-
-// A list of a mesh's faces for drawing, optionally sorted by depth. Its storage is taken at scene
-// set-up, sized from the mesh, and kept for later runs, so that frames never allocate.
-class DepthList {
-  public:
-    // Makes room for every face of mesh, and never less than minBytes worth of entries, then
-    // fills the list with the faces in file order. Returns false (and holds no faces, so nothing
-    // is drawn) when memory runs out.
-    bool prepare(const Mesh& mesh, size_t minBytes);
-    // Refills the list in file order, sets each depth to the sum of its corners' view-space z and
-    // sorts it farthest first.
-    void sortByDepth(const Mesh& mesh);
-    // Draws the faces in list order: two-unit (dual) or single-unit triangles, clipping those
-    // with a flagged corner.
-    void draw(bool dual) const { drawFaces(entries_.get(), count_, dual); }
-
-    int count() const { return count_; }
-    int capacity() const { return capacity_; }
-    const DepthEntry* entries() const { return entries_.get(); }
-
-  private:
-    std::unique_ptr<DepthEntry[]> entries_;
-    int capacity_ = 0;
-    int count_ = 0;
-};
 
 // Fills camera the way the scenes do for the 61-degree field of view with the given aspect.
 void setupCamera61(Camera& camera, float aspect);

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "app/assets.h"
+#include "assets/dataset.h"
 #include "effects/clipper.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
@@ -50,7 +51,7 @@ bool captionRow(int row) {
 
 void drawSet(Camera& camera, float t, int order, int row) {
     gRenderer->bindTexture0(texCircles);
-    gRenderer->setBlendMode(2);
+    gRenderer->setBlendMode(GLS_BLEND_OFF);
     camera.eye = figureEye(t, order, row);
     camera.target = {1.0f, 0.0f, 51.0f};
     camera.roll = 180.0f;
@@ -69,12 +70,12 @@ void drawSet(Camera& camera, float t, int order, int row) {
 }
 
 void drawCaption(int row) {
-    gRenderer->setBlendMode(4);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
     gRenderer->bindTexture0(texTxt);
     if (!captionRow(row)) return;
     MeshVertex quad[4];  // wholly on screen, so the rectangle is drawn as given
-    drawScreenRect(quad, -0.9728516f, 0.97324216f, -0.62714845f, 0.8267578f, 0.02734375f,
-                   0.17578125f, 0.2578125f, 0.2734375f, 1.0f);
+    drawScreenRect(quad, -0.9728516f, 0.97324216f, -0.62714845f, 0.8267578f, kCaptionCells[1].u0,
+                   kCaptionCells[1].v0, kCaptionCells[1].u1, kCaptionCells[1].v1, 1.0f);
 }
 
 }  // namespace
@@ -86,8 +87,8 @@ int runFigureScene() {
     Camera camera;
     setupSceneCamera(camera, 91.0f, 1.2f, kHalfAngle91);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setState(1, 1);  // the depth test alone orders the three objects
-    gRenderer->setState(6, 1);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);  // the depth test alone orders the three objects
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
     gRenderer->bindTexture0(0);
     gRenderer->bindTexture1(0);
 
@@ -96,6 +97,6 @@ int runFigureScene() {
         drawSet(camera, sceneTime * 0.625f, order, row);
         drawCaption(row);
     });
-    gRenderer->setBlendMode(7);
+    gRenderer->setBlendMode(GLS_UNTEXTURED);
     return result;
 }

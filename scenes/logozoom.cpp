@@ -48,16 +48,17 @@ int runLogoZoomScene() {
     Camera camera;
     setupCamera61(camera, 1.2f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setState(1, 0);
-    gRenderer->setState(6, 1);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
     gRenderer->bindTexture0(0);
-    gRenderer->setBlendMode(2);
+    gRenderer->setBlendMode(GLS_BLEND_OFF);
     Zoom zoom;
-    gRenderer->setBlendMode(7);
+    gRenderer->setBlendMode(GLS_UNTEXTURED);
 
     return runSceneLoop(kEndOrder, [&] {
         scenePhase = sceneTime * 0.612f;
-        gRenderer->setBlendMode(7);  // no depth test: each farther copy paints over the nearer
+        // No depth test: each farther copy paints over the nearer.
+        gRenderer->setBlendMode(GLS_UNTEXTURED);
         const int n = int(zoom.copyOffset);
         for (int i = n + 1; i <= n + kCopies; ++i) drawCopy(camera, zoom, i);
         zoom.advance(frameDelta);

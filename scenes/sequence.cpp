@@ -1,5 +1,12 @@
-// The scene sequence the driver plays, in show order.
+// The scene sequence the driver plays, in show order, and the reset of what the show carries.
 #include "scenes/scenes.h"
+
+#include "app/assets.h"
+#include "app/clock.h"
+#include "app/closing.h"
+#include "app/music.h"
+#include "scene/worldclip.h"
+#include "scenes/common.h"
 
 const SceneFunction kSceneSequence[] = {runTitleScene,  runBlobScene,   runWaveScene,
                                         runSpiralScene, runFigureScene, runLogoZoomScene,
@@ -7,3 +14,14 @@ const SceneFunction kSceneSequence[] = {runTitleScene,  runBlobScene,   runWaveS
 const int kSceneCount = sizeof kSceneSequence / sizeof kSceneSequence[0];
 
 const char* sceneFailure = "";
+
+void resetShowState() {
+    resetClock();
+    resetMusicPosition();
+    resetScenePhase();
+    resetBlobState();
+    resetWaveState();
+    resetClosingState();
+    resetWorldClipState();
+    if (tentacleField.tentacleCount > 0) tentacleField.reset();
+}

@@ -2,7 +2,9 @@
 #include <cmath>
 
 #include "app/assets.h"
+#include "assets/dataset.h"
 #include "effects/clipper.h"
+#include "effects/envmap.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
 
@@ -15,19 +17,20 @@ constexpr size_t kListBytes = 400000;
 struct TitleWord {
     int order, row;
     bool stays;
-    float x0, x1, u0, v0, u1, v1;
+    float x0, x1;
+    TextureCell cell;
 };
 
 constexpr float kWordTop = -0.12f;
 constexpr float kWordBottom = -0.22117187f;
 
 const TitleWord kWords[6] = {
-    {1, 21, true, -0.9025f, -0.6946875f, 0.015625f, 0.0078125f, 0.3125f, 0.15234375f},
-    {1, 53, true, -0.67f, -0.36101565f, 0.015625f, 0.1640625f, 0.45703125f, 0.30859375f},
-    {1, 85, true, -0.3375f, -0.0039062616f, 0.015625f, 0.3203125f, 0.4921875f, 0.46484375f},
-    {1, 117, true, 0.015f, 0.42242187f, 0.015625f, 0.4765625f, 0.59765625f, 0.62109375f},
-    {2, 21, false, 0.4475f, 0.6771875f, 0.015625f, 0.6328125f, 0.34375f, 0.77734375f},
-    {2, 53, false, 0.7175f, 0.92531246f, 0.015625f, 0.7890625f, 0.3125f, 0.93359375f},
+    {1, 21, true, -0.9025f, -0.6946875f, kTitleWordCells[0]},
+    {1, 53, true, -0.67f, -0.36101565f, kTitleWordCells[1]},
+    {1, 85, true, -0.3375f, -0.0039062616f, kTitleWordCells[2]},
+    {1, 117, true, 0.015f, 0.42242187f, kTitleWordCells[3]},
+    {2, 21, false, 0.4475f, 0.6771875f, kTitleWordCells[4]},
+    {2, 53, false, 0.7175f, 0.92531246f, kTitleWordCells[5]},
 };
 
 DepthList text01List;
@@ -39,7 +42,7 @@ bool wordShown(const TitleWord& w, int order, int row) {
 
 void drawBackground() {
     gRenderer->bindTexture0(0);
-    gRenderer->setBlendMode(2);
+    gRenderer->setBlendMode(GLS_BLEND_OFF);
     static const float xs[4] = {-1.0f, 1.0f, 1.0f, -1.0f};
     static const float ys[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
     MeshVertex corner[4] = {};
@@ -75,13 +78,14 @@ void drawTextObjects(Camera& camera, float h) {
 
 void drawWords() {
     gRenderer->bindTexture0(texOs);
-    gRenderer->setBlendMode(4);
-    gRenderer->setState(1, 0);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
     const int order = musicOrder.load(), row = musicRow.load();
     MeshVertex quad[4];
     for (const TitleWord& w : kWords)
         if (wordShown(w, order, row))
-            drawScreenRect(quad, w.x0, kWordTop, w.x1, kWordBottom, w.u0, w.v0, w.u1, w.v1, 1.0f);
+            drawScreenRect(quad, w.x0, kWordTop, w.x1, kWordBottom, w.cell.u0, w.cell.v0, w.cell.u1,
+                           w.cell.v1, 1.0f);
 }
 
 }  // namespace
@@ -93,7 +97,7 @@ int runTitleScene() {
     Camera camera;
     setupCamera61(camera, 1.0f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setBlendMode(6);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA_COLOR);
     gRenderer->setHint2(50000);
 
     return runSceneLoop(kEndOrder, [&] {

@@ -6,6 +6,8 @@
 
 #include "app/assets.h"
 #include "effects/clipper.h"
+#include "effects/envmap.h"
+#include "effects/screenfill.h"
 #include "scenes/common.h"
 #include "scenes/scenes.h"
 
@@ -35,8 +37,8 @@ const FlashWindow kFlashes[4] = {
 };
 
 void drawBackground(float p) {
-    gRenderer->setBlendMode(7);
-    gRenderer->setState(6, 1);
+    gRenderer->setBlendMode(GLS_UNTEXTURED);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
     fillScreen(0.9453125f, 0.7109375f, 0.02734375f);
     drawSixRayFan(p);
 }
@@ -64,8 +66,8 @@ void deformTube(float p) {
 
 void drawTube(Camera& camera, float p) {
     gRenderer->bindTexture0(texStripe);
-    gRenderer->setState(6, 2);
-    gRenderer->setBlendMode(15);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
+    gRenderer->setBlendMode(GLS_UNIT0_BLEND_ALPHA_COLOR);
     deformTube(p);
     camera.eye = {float(45.0 * std::sin(p)), float(std::sin(3.0 * p)), float(45.0 * std::cos(p))};
     camera.target = {0.0f, 0.0f, 0.0f};
@@ -80,9 +82,9 @@ void drawTube(Camera& camera, float p) {
 }
 
 void beginPictures() {
-    gRenderer->setBlendMode(7);
-    gRenderer->setState(6, 1);
-    gRenderer->setBlendMode(4);
+    gRenderer->setBlendMode(GLS_UNTEXTURED);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
+    gRenderer->setBlendMode(GLS_BLEND_ALPHA);
 }
 
 // Three pictures entering from the left in order 11 and leaving to the left from order 12.
@@ -118,7 +120,7 @@ void drawRightColumn(int order, int row) {
 }
 
 void drawFlash(int row) {
-    gRenderer->setBlendMode(11);
+    gRenderer->setBlendMode(GLS_BLEND_COLOR_ALPHA);
     gRenderer->bindTexture0(texTxt);
     for (int w = 0; w < 4; ++w) {
         const FlashWindow& f = kFlashes[w];
@@ -144,7 +146,7 @@ int runWaveScene() {
     Camera camera;
     setupCamera61(camera, 1.0f);
     setProjection(0.0f, 0.0f, 1.0f, 1.0f);
-    gRenderer->setState(1, 0);
+    gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
     gRenderer->bindTexture0(texStripe);
     gRenderer->bindTexture1(texEnvmap1);
 
@@ -164,6 +166,6 @@ int runWaveScene() {
             if ((order == 11 && row > 64) || order >= 12) drawRightColumn(order, row);
             if (order == 13 || order == 14) drawFlash(row);
         });
-    gRenderer->setState(6, 1);
+    gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
     return result;
 }

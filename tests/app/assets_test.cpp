@@ -5,10 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <set>
 #include <string>
 
 #include "app/assets.h"
 #include "app/datafiles.h"
+#include "assets/dataset.h"
 #include "support/gl_harness.h"
 #include "support/scene_script.h"
 
@@ -86,6 +89,18 @@ TEST(AssetTable, TexturesAreNamedInTableOrderAndEveryMeshIsBuilt) {
     EXPECT_EQ(tentacleField.tentacleCount, 16);
     EXPECT_EQ(tentacleField.width, 800);
     EXPECT_EQ(tentacleField.height, 600);
+}
+
+TEST(AssetTable, TheUpFrontCheckCoversExactlyTheDataSetsFiles) {
+    std::set<std::string> contract(std::begin(kTextureOrder), std::end(kTextureOrder));
+    for (const char* file : {kFilePurple, kFileHjerte, kFileSpiral, kFileBall, kFileStriber,
+                             kFileVexscene, kFileVexpush1, kFileModule})
+        contract.insert(file);
+    const std::set<std::string> checked(kDataFiles, kDataFiles + kDataFileCount);
+    EXPECT_EQ(checked, contract);
+    EXPECT_EQ(size_t(kDataFileCount), contract.size()) << "a file listed twice";
+    EXPECT_STREQ(kDataFiles[kDataFileCount - 1], kFileModule);
+    EXPECT_STREQ(kModuleFile, kFileModule);
 }
 
 TEST(AssetTable, LoadingStopsAtTheFirstBadFileAndNamesIt) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/driver.h"
+#include "app/clock.h"
 
 TEST(Clock, FirstUpdateStartsAtZeroAndScenesCountFromTheirStart) {
     clockStartTick = -1.0f;

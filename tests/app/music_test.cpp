@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/driver.h"
+#include "app/clock.h"
 #include "platform/platform.h"
 
 namespace {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "effects/depthsort.h"
+#include "effects/envmap.h"
+#include "effects/screenfill.h"
 #include "scene/mesh.h"
 #include "support/recording_renderer.h"
 

@@ -321,14 +321,14 @@ TEST_F(TentacleTest, FieldDrawsThroughOpenGL) {
     const int kept[] = {1, 60, 120, 180};
     std::vector<std::vector<uint8_t>> frames;
     for (int frame = 1; frame <= 180; ++frame) {
-        gRenderer->setState(6, 2);
-        gRenderer->setBlendMode(7);
+        gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
+        gRenderer->setBlendMode(GLS_UNTEXTURED);
         gRenderer->bindTexture0(0);
         gRenderer->bindTexture1(0);
         gRenderer->drawQuad(&corner[0], &corner[1], &corner[2], &corner[3]);
-        gRenderer->setState(1, 1);
-        gRenderer->setBlendMode(15);
-        gRenderer->setState(6, 2);
+        gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
+        gRenderer->setBlendMode(GLS_UNIT0_BLEND_ALPHA_COLOR);
+        gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
         gRenderer->bindTexture1(env);
         gRenderer->bindTexture0(skin);
         field->render(0, frame / 60.0f * 0.03f);
@@ -354,6 +354,30 @@ TEST_F(TentacleTest, FieldDrawsThroughOpenGL) {
     size_t changed = 0;
     for (size_t i = 0; i < frames[1].size(); ++i) changed += frames[1][i] != frames[3][i];
     EXPECT_GT(changed, size_t(kW * kH / 100));
+}
+
+TEST_F(TentacleTest, ResetReplaysTheSimulationFromItsStartWithoutAllocating) {
+    NullRenderer null;
+    gRenderer = &null;
+    auto field = std::make_unique<TentacleField>();
+    field->init();
+    field->setScreen(800, 600, 32);
+    auto run = [&] {
+        std::vector<float> state;
+        for (int f = 0; f < 30; ++f) field->render(0, f * 0.02f);
+        for (int t = 0; t < field->tentacleCount; ++t)
+            for (int i = 0; i < 10; ++i) {
+                const TentaclePoint& p = field->tentacles[t]->points[i];
+                state.insert(state.end(), {p.pos.x, p.pos.y, p.pos.z, p.velocity.y});
+            }
+        return state;
+    };
+    const std::vector<float> first = run();
+    const uint64_t before = heapAllocations();
+    field->reset();
+    EXPECT_EQ(heapAllocations(), before);
+    EXPECT_EQ(lastTime, -1.0f);
+    EXPECT_EQ(run(), first);  // the same chains, velocities and steps, to the bit
 }
 
 TEST_F(TentacleTest, FramesAllocateNothing) {

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "effects/clipper.h"
+#include "effects/depthsort.h"
+#include "effects/envmap.h"
+#include "effects/screenfill.h"
 #include "scene/mesh.h"
 #include "support/recording_renderer.h"
 #include "support/scene_script.h"

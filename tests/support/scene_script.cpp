@@ -4,18 +4,19 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
+#include <iterator>
 #include <new>
+#include <utility>
 
 #include "app/assets.h"
+#include "app/clock.h"
 #include "app/datafiles.h"
-#include "app/driver.h"
 #include "app/music.h"
 #include "app/window.h"
+#include "assets/dataset.h"
 #include "platform/platform.h"
 #include "scene/worldclip.h"
 #include "scenes/common.h"
-
-extern float logoSlide;  // the closing sequence's logo offset
 
 namespace {
 std::atomic<uint64_t> allocationCount{0};
@@ -122,20 +123,8 @@ SceneScript::SceneScript(Output output) : previous_(gRenderer), output_(output) 
     recorder.onPresent = silent.onPresent = drawing.onPresent = after;
     platformUseVirtualTicks(true);
     platformSetVirtualTicks(0);
-    musicOrder = 0;
-    musicRow = 0;
-    syncTime = 0.0f;
     gQuitRequested = 0;
-    clockStartTick = -1.0f;
-    clockTick = now = previous = sceneStart = sceneTime = frameDelta = 0.0f;
-    scenePhase = 3.14f;
-    spinAngle = 100.0f;
-    spinBase = 0.0f;
-    slide = -1.0f;
-    leftColumn = -1.4f;
-    rightColumn = 1.1f;
-    closingFade = 1.0f;
-    logoSlide = 0.5f;
+    resetShowState();
 }
 
 SceneScript::~SceneScript() {
@@ -204,12 +193,29 @@ std::vector<RecordedCall> SceneScript::frameCalls(int n, const std::string& op) 
 }
 
 void installTestAssets() {
-    int name = 0;
-    for (int* texture : {&texEnvmap1, &texStripe, &texStriber3, &texFisse, &texOs, &texPlettet,
-                         &texCircles, &texLogoenv, &texPicture[0], &texPicture[1], &texPicture[2],
-                         &texPicture[3], &texPictureB[0], &texPictureB[1], &texPictureB[2],
-                         &texPictureB[3], &texVexpush, &texGreets, &texTxt})
-        *texture = ++name;
+    // Each image's texture name is its place in the data set's upload order, counted from 1.
+    const std::pair<int*, const char*> textures[] = {{&texEnvmap1, kFileEnvmap1},
+                                                     {&texStripe, kFileStripe},
+                                                     {&texStriber3, kFileStriber3},
+                                                     {&texFisse, kFileFisse},
+                                                     {&texOs, kFileOs},
+                                                     {&texPlettet, kFilePlettet},
+                                                     {&texCircles, kFileCircles},
+                                                     {&texLogoenv, kFileLogoenv},
+                                                     {&texPicture[0], kFilePicture[0]},
+                                                     {&texPicture[1], kFilePicture[1]},
+                                                     {&texPicture[2], kFilePicture[2]},
+                                                     {&texPicture[3], kFilePicture[3]},
+                                                     {&texPictureB[0], kFilePictureB[0]},
+                                                     {&texPictureB[1], kFilePictureB[1]},
+                                                     {&texPictureB[2], kFilePictureB[2]},
+                                                     {&texPictureB[3], kFilePictureB[3]},
+                                                     {&texVexpush, kFileVexpush},
+                                                     {&texGreets, kFileGreets},
+                                                     {&texTxt, kFileTxt}};
+    for (const auto& [texture, file] : textures)
+        for (int i = 0; i < int(std::size(kTextureOrder)); ++i)
+            if (std::string(kTextureOrder[i]) == file) *texture = i + 1;
     texTentacleEnv = texEnvmap1;
 
     meshTube.makeTube(80.0f, 20.0f, 30, 40);  // the Wave scene's grid needs the real ring layout

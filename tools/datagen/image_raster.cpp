@@ -79,9 +79,5 @@ void Canvas::clip(const Mask& m) {
 }
 
 float Random::uniform(float lo, float hi) {
-    // xorshift32: tiny, and its sequence does not depend on the standard library.
-    s_ ^= s_ << 13;
-    s_ ^= s_ >> 17;
-    s_ ^= s_ << 5;
-    return lo + (hi - lo) * static_cast<float>(s_ >> 8) / 16777216.0f;
+    return lo + (hi - lo) * static_cast<float>(rng_.next() >> 8) / 16777216.0f;
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <vector>
 
+#include "math/random.h"
+
 // A colour with straight (not premultiplied) alpha, every channel 0..1.
 struct Colour {
     float r = 0, g = 0, b = 0, a = 0;
@@ -84,10 +86,10 @@ class Canvas {
 // A small deterministic random source (same numbers on every platform).
 class Random {
   public:
-    explicit Random(unsigned seed) : s_(seed ? seed : 1u) {}
+    explicit Random(unsigned seed) : rng_{seed ? seed : 1u} {}
     // Uniform in [lo, hi).
     float uniform(float lo, float hi);
 
   private:
-    unsigned s_;
+    XorShift32 rng_;
 };

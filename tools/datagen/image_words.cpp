@@ -4,20 +4,13 @@
 // Our own opening line, one word per cell. The cells are shown 4:3 wider on screen than in the
 // square texture, so each word was chosen for a natural width at that stretch.
 const WordCell kTitleWords[6] = {
-    {0.015625f, 0.0078125f, 0.3125f, 0.15234375f, "THE"},
-    {0.015625f, 0.1640625f, 0.45703125f, 0.30859375f, "LIGHT"},
-    {0.015625f, 0.3203125f, 0.4921875f, 0.46484375f, "TURNS"},
-    {0.015625f, 0.4765625f, 0.59765625f, 0.62109375f, "GOLDEN"},
-    {0.015625f, 0.6328125f, 0.34375f, 0.77734375f, "FOR"},
-    {0.015625f, 0.7890625f, 0.3125f, 0.93359375f, "YOU"},
+    {kTitleWordCells[0], "THE"},    {kTitleWordCells[1], "LIGHT"}, {kTitleWordCells[2], "TURNS"},
+    {kTitleWordCells[3], "GOLDEN"}, {kTitleWordCells[4], "FOR"},   {kTitleWordCells[5], "YOU"},
 };
 
 const WordCell kCaptions[5] = {
-    {0.21484375f, 0.0f, 0.78125f, 0.17578125f, "DIZZY"},
-    {0.02734375f, 0.17578125f, 0.2578125f, 0.2734375f, "NOW"},
-    {0.27734375f, 0.17578125f, 0.4765625f, 0.2734375f, "YOU"},
-    {0.4921875f, 0.17578125f, 0.703125f, 0.2734375f, "SPIN"},
-    {0.73046875f, 0.17578125f, 0.96875f, 0.2734375f, "FAST"},
+    {kCaptionCells[0], "DIZZY"}, {kCaptionCells[1], "NOW"},  {kCaptionCells[2], "YOU"},
+    {kCaptionCells[3], "SPIN"},  {kCaptionCells[4], "FAST"},
 };
 
 namespace {
@@ -32,8 +25,9 @@ Canvas wordSheet(const Font& font, const WordCell* cells, int count, float pad, 
     Mask fill(kSize, kSize);
     for (int i = 0; i < count; ++i) {
         const WordCell& w = cells[i];
-        font.fill(w.text, w.u0 * kSize + pad, w.v0 * kSize + pad, w.u1 * kSize - pad,
-                  w.v1 * kSize - pad, &fill);
+        const TextureCell& cell = cells[i].cell;
+        font.fill(w.text, cell.u0 * kSize + pad, cell.v0 * kSize + pad, cell.u1 * kSize - pad,
+                  cell.v1 * kSize - pad, &fill);
     }
     // Transparent texels carry the rim's colour so that filtering fades the rim, not to black.
     Canvas c(kSize, kSize, fade(rimColour, 0));

@@ -1,12 +1,13 @@
 // The word textures: the title's six words and the captions, each filling a fixed texture
 // rectangle.
 #pragma once
+#include "assets/dataset.h"
 #include "tools/datagen/image_raster.h"
 #include "tools/datagen/image_text.h"
 
-// A texture rectangle in texture coordinates (0..1, v down) and the word drawn into it.
+// A cell of a word texture and the word drawn into it.
 struct WordCell {
-    float u0, v0, u1, v1;
+    TextureCell cell;
     const char* text;
 };
 

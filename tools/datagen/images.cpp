@@ -2,6 +2,7 @@
 #include <functional>
 #include <vector>
 
+#include "assets/dataset.h"
 #include "tools/datagen/datagen.h"
 #include "tools/datagen/image_font.h"
 #include "tools/datagen/image_maps.h"
@@ -35,27 +36,27 @@ bool writeImages(const std::string& dir, std::string* error) {
         return [=](std::vector<Colour>*) { return makePicture(motif, contrast); };
     };
     const std::vector<ImageFile> files = {
-        {"envmap1.png", PngKind::Rgb16, [](std::vector<Colour>*) { return makeMetalEnvMap(); }},
-        {"stripe.png", PngKind::Rgba, [](std::vector<Colour>*) { return makeTubeStripes(); }},
-        {"striber3.png", PngKind::Grey, [](std::vector<Colour>*) { return makeConeStripes(); }},
-        {"fisse.png", PngKind::Rgba, [](std::vector<Colour>*) { return makeLiquidEnvMap(); }},
-        {"os.png", PngKind::GreyAlpha, [&](std::vector<Colour>*) { return makeTitleWords(font); }},
-        {"plettet.png", PngKind::Palette, [](std::vector<Colour>* p) { return makeSpots(p); }},
-        {"circles.png", PngKind::Palette, [](std::vector<Colour>* p) { return makeCircles(p); }},
-        {"logoenv.png", PngKind::Rgb, [](std::vector<Colour>*) { return makeGoldEnvMap(); }},
-        {"1.png", PngKind::Rgba, picture(1, false)},
-        {"2.png", PngKind::Rgba, picture(2, false)},
-        {"3.png", PngKind::Rgba, picture(3, false)},
-        {"4.png", PngKind::Rgba, picture(4, false)},
-        {"1b.png", PngKind::Rgba, picture(1, true)},
-        {"2b.png", PngKind::Rgba, picture(2, true)},
-        {"3b.png", PngKind::Rgba, picture(3, true)},
-        {"4b.png", PngKind::Rgba, picture(4, true)},
-        {"vexpush.png", PngKind::Rgba, [&](std::vector<Colour>*) { return makeLogo(font); }},
-        {"greets.png", PngKind::Rgba, [&](std::vector<Colour>*) { return makeGreetings(font); }},
-        {"txt.png", PngKind::GreyAlpha, [&](std::vector<Colour>*) { return makeCaptions(font); }},
+        {kFileEnvmap1, PngKind::Rgb16, [](std::vector<Colour>*) { return makeMetalEnvMap(); }},
+        {kFileStripe, PngKind::Rgba, [](std::vector<Colour>*) { return makeTubeStripes(); }},
+        {kFileStriber3, PngKind::Grey, [](std::vector<Colour>*) { return makeConeStripes(); }},
+        {kFileFisse, PngKind::Rgba, [](std::vector<Colour>*) { return makeLiquidEnvMap(); }},
+        {kFileOs, PngKind::GreyAlpha, [&](std::vector<Colour>*) { return makeTitleWords(font); }},
+        {kFilePlettet, PngKind::Palette, [](std::vector<Colour>* p) { return makeSpots(p); }},
+        {kFileCircles, PngKind::Palette, [](std::vector<Colour>* p) { return makeCircles(p); }},
+        {kFileLogoenv, PngKind::Rgb, [](std::vector<Colour>*) { return makeGoldEnvMap(); }},
+        {kFilePicture[0], PngKind::Rgba, picture(1, false)},
+        {kFilePicture[1], PngKind::Rgba, picture(2, false)},
+        {kFilePicture[2], PngKind::Rgba, picture(3, false)},
+        {kFilePicture[3], PngKind::Rgba, picture(4, false)},
+        {kFilePictureB[0], PngKind::Rgba, picture(1, true)},
+        {kFilePictureB[1], PngKind::Rgba, picture(2, true)},
+        {kFilePictureB[2], PngKind::Rgba, picture(3, true)},
+        {kFilePictureB[3], PngKind::Rgba, picture(4, true)},
+        {kFileVexpush, PngKind::Rgba, [&](std::vector<Colour>*) { return makeLogo(font); }},
+        {kFileGreets, PngKind::Rgba, [&](std::vector<Colour>*) { return makeGreetings(font); }},
+        {kFileTxt, PngKind::GreyAlpha, [&](std::vector<Colour>*) { return makeCaptions(font); }},
         // Read only in development mode, after the nineteen.
-        {"font.png", PngKind::GreyAlpha,
+        {kFileFont, PngKind::GreyAlpha,
          [&](std::vector<Colour>*) { return makeOverlayFont(mono); }},
     };
     for (const ImageFile& f : files) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/dataset.h"
 #include "tools/datagen/datagen.h"
 #include "tools/datagen/mesh_chunks.h"
 #include "tools/datagen/mesh_geometry.h"
@@ -28,9 +29,9 @@ MeshObject newObject(const char* name, const char* material, uint8_t r, uint8_t 
 // Title words, about 250 units in front of the eye: the upper word above the captions that
 // appear just below the middle of the screen, the lower word beneath them.
 bool makeTitleWords(std::vector<MeshObject>& out, std::string* error) {
-    MeshObject upper = newObject("Text01", "Purple", 150, 60, 200);
+    MeshObject upper = newObject(kObjectText01, "Purple", 150, 60, 200);
     if (!addWord(upper, kWordFont, "SUNLIT", {0, 0, 58}, 210, 52, 16, error)) return false;
-    MeshObject lower = newObject("Text02", "Purple", 150, 60, 200);
+    MeshObject lower = newObject(kObjectText02, "Purple", 150, 60, 200);
     if (!addWord(lower, kWordFont, "SKIES", {0, 0, -80}, 170, 44, 16, error)) return false;
     out.push_back(upper);
     out.push_back(lower);
@@ -41,7 +42,7 @@ bool makeTitleWords(std::vector<MeshObject>& out, std::string* error) {
 // The rings stop short of the poles and each pole is closed by a flat fan across its ring, so
 // every face has area and every vertex is shared all round (the ball is environment-mapped).
 MeshObject makeBall() {
-    MeshObject o = newObject("Object01", "Ball", 200, 200, 200);
+    MeshObject o = newObject(kObjectBall, "Ball", 200, 200, 200);
     o.hasMapping = true;
     const int rings = 46, segments = 46;
     const float radius = 80.0f;
@@ -70,7 +71,7 @@ MeshObject makeBall() {
 // wide behind the eye (which sways up to about 64 units off the axis) and narrowing into the
 // distance, closed at the far end. Mapping wraps the stripes four times round and eight along.
 MeshObject makeCone() {
-    MeshObject o = newObject("Cone01", "Stripes", 255, 255, 255);
+    MeshObject o = newObject(kObjectCone, "Stripes", 255, 255, 255);
     o.hasMapping = true;
     const int rings = 25, segments = 48;
     const float nearY = -100, farY = 1400, nearRadius = 260, farRadius = 12, axisX = -1, axisZ = 1;
@@ -124,7 +125,7 @@ double heartRadius(double dx, double dy, double dz) {
 // face front and back, each vertex pushed out to the surface; the ring round the middle runs
 // through the dip and the tip, which are vertices of their own.
 MeshObject makeHeart() {
-    MeshObject o = newObject("Shape02", "Heart", 220, 30, 60);
+    MeshObject o = newObject(kObjectHeart, "Heart", 220, 30, 60);
     const int rings = 40, segments = 72;  // segment 18 is the dip, segment 54 the tip
     const double height = 80;
     // The surface spans z = -1 (tip) to the tops of the lobes.
@@ -163,7 +164,7 @@ MeshObject makeHeart() {
 // view axis, in the plane 100 units in front of it, reaching 58 units out so that its turning
 // fills the screen (about 59 by 49 units are in view there).
 MeshObject makeSpiral() {
-    MeshObject o = newObject("Shape1", "White", 255, 255, 255);
+    MeshObject o = newObject(kObjectSpiral, "White", 255, 255, 255);
     const int steps = 240;
     const double turns = 4, inner = 3, outer = 58;
     const double k = (outer - inner) / (2 * kPi * turns), pitch = 2 * kPi * k;
@@ -188,7 +189,7 @@ MeshObject makeSpiral() {
 // wider than the whole cog a tenth the size, so each ten-times-farther copy lies on top of the
 // nearer one's middle, and a copy fills the screen before the one behind it is dropped.
 MeshObject makeLogo() {
-    MeshObject o = newObject("Shape1", "White", 255, 255, 255);
+    MeshObject o = newObject(kObjectLogo, "White", 255, 255, 255);
     const int samples = 96, period = samples / 8;
     const float radii[] = {4, 8, 12, 20, 24};
     const int ringCount = 5, windowBand = 2;  // the band between radius 12 and 20
@@ -231,7 +232,7 @@ constexpr float kFigureX = -1, kFigureY = 51, kFloorZ = -162;
 // 100-unit cells so that no face is huge, with the circles texture repeated about every 240
 // units.
 MeshObject makeRoom() {
-    MeshObject o = newObject("Box05", "Circles", 255, 255, 255);
+    MeshObject o = newObject(kObjectBox, "Circles", 255, 255, 255);
     o.hasMapping = true;
     const FileVec lo = {-400, -420, kFloorZ}, hi = {400, 300, 230};
     // Each wall: an origin corner and two edge vectors, ordered so that its faces look inwards.
@@ -289,7 +290,7 @@ constexpr float kHeadHeight = 157, kEyeHeight = 159;
 constexpr float kHeadRadius[3] = {13, 14, 15};
 
 MeshObject makeFigure() {
-    MeshObject o = newObject("dude", "Black", 10, 10, 10);
+    MeshObject o = newObject(kObjectDude, "Black", 10, 10, 10);
     const float s = kFigureScale;
     for (float side : {-1.0f, 1.0f}) {
         // A foot, a leg, an arm hanging from the shoulder and a hand.
@@ -308,7 +309,7 @@ MeshObject makeFigure() {
 
 // Round glasses at eye height, just in front of the face, with arms back past the head's sides.
 MeshObject makeGlasses() {
-    MeshObject o = newObject("briller", "White", 255, 255, 255);
+    MeshObject o = newObject(kObjectGlasses, "White", 255, 255, 255);
     const float s = kFigureScale, h = kEyeHeight;
     const float front = -kHeadRadius[1] - 1.2f;  // in front of the face
     const float side = kHeadRadius[0] + 0.9f;    // outside the head
@@ -330,11 +331,12 @@ MeshObject makeGlasses() {
 bool writeMeshes(const std::string& dir, std::string* error) {
     std::vector<MeshObject> title;
     if (!makeTitleWords(title, error)) return false;
-    return write3dsFile(dir + "/purple.3ds", title, error) &&
-           write3dsFile(dir + "/hjerte~1.3ds", {makeHeart()}, error) &&
-           write3dsFile(dir + "/spiral.3ds", {makeSpiral()}, error) &&
-           write3dsFile(dir + "/ball2116.3ds", {makeBall()}, error) &&
-           write3dsFile(dir + "/striber.3ds", {makeCone()}, error) &&
-           write3dsFile(dir + "/vexscene.3ds", {makeRoom(), makeFigure(), makeGlasses()}, error) &&
-           write3dsFile(dir + "/vexpush1.3ds", {makeLogo()}, error);
+    return write3dsFile(dir + "/" + kFilePurple, title, error) &&
+           write3dsFile(dir + "/" + kFileHjerte, {makeHeart()}, error) &&
+           write3dsFile(dir + "/" + kFileSpiral, {makeSpiral()}, error) &&
+           write3dsFile(dir + "/" + kFileBall, {makeBall()}, error) &&
+           write3dsFile(dir + "/" + kFileStriber, {makeCone()}, error) &&
+           write3dsFile(dir + "/" + kFileVexscene, {makeRoom(), makeFigure(), makeGlasses()},
+                        error) &&
+           write3dsFile(dir + "/" + kFileVexpush1, {makeLogo()}, error);
 }

@@ -4,12 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "assets/dataset.h"
 #include "tools/datagen/datagen.h"
 #include "tools/datagen/music_it.h"
 #include "tools/datagen/music_score.h"
 
 bool writeMusic(const std::string& dir, std::string* error) {
-    std::string path = dir + "/qua#v3n.it";
+    std::string path = dir + "/" + kFileModule;
     std::vector<uint8_t> bytes;
     std::string why;
     if (!it::encodeModule(score::composeModule(), &bytes, &why)) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "math/random.h"
+
 namespace synth {
 namespace {
 
@@ -12,15 +14,10 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kMiddleC = 261.6255653005986;  // Hz of note C-5
 constexpr int kTableSize = 4096;
 
-// xorshift32: the same noise on every platform, unlike std::rand or the std distributions.
+// White noise in [-1, 1): the same on every platform, unlike std::rand or the std distributions.
 struct Noise {
-    uint32_t state;
-    float next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return float(state) * (2.0f / 4294967296.0f) - 1.0f;
-    }
+    XorShift32 rng;
+    float next() { return float(rng.next()) * (2.0f / 4294967296.0f) - 1.0f; }
 };
 
 // One period of a band-limited wave built from harmonic amplitudes.
