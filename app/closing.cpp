@@ -1,6 +1,8 @@
 // The closing sequence: tentacles over gold, the logo sliding in, and the fade in the last pattern.
 #include "app/closing.h"
 
+#include "app/seek.h"
+
 #include "app/assets.h"
 #include "app/clock.h"
 #include "app/music.h"
@@ -78,7 +80,7 @@ void runClosingSequence() {
     if (pumpMessages()) return;
     while (musicOrder.load() < kFinalOrder) {
         updateClock();
-        drawClosingFrame();
+        if (!sceneEndsBeforeStart(kFinalOrder)) drawClosingFrame();
         gRenderer->present();
         gRenderer->clear();
         if (pumpMessages()) break;

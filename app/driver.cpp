@@ -11,6 +11,7 @@
 #include "app/devmode.h"
 #include "app/music.h"
 #include "app/seek.h"
+#include "app/window.h"
 #include "platform/capture.h"
 #include "platform/platform.h"
 #include "render/device.h"
@@ -65,25 +66,32 @@ int runDemo(int width, int height, int bitsPerPixel) {
     if (!assetError.empty()) return failAfterOpen(assetError);
     startDevMode();  // development mode only: overlay font and renderer, live reload
 
-    // A start past the beginning plays the frames before it through undrawn; a capture
-    // moves its own clock, the real-time show a virtual one until the music starts there.
-    const MusicPosition start = startPosition();
-    const bool seeking = start.order != 0 || start.row != 0;
-    std::string musicError;
-    if (seeking && !platformCapturing())
-        musicError = fastForwardInRealTime(dataPath(kModuleFile).c_str());
-    else
-        musicError = startMusic(dataPath(kModuleFile).c_str());
-    if (!musicError.empty()) return failAfterOpen(musicError);
-    if (seeking && platformCapturing()) beginFastForward(platformSkipCaptureFrame, nullptr);
+    // A development-mode seek or loop ends the frame loops with a restart: every module's
+    // state goes back to its start and the show runs again, to the new position.
+    for (;;) {
+        // A start past the beginning plays the frames before it through undrawn; a capture
+        // moves its own clock, the real-time show a virtual one until the music starts there.
+        const MusicPosition start = startPosition();
+        const bool seeking = start.order != 0 || start.row != 0;
+        std::string musicError;
+        if (seeking && !platformCapturing())
+            musicError = fastForwardInRealTime(dataPath(kModuleFile).c_str());
+        else
+            musicError = startMusic(dataPath(kModuleFile).c_str());
+        if (!musicError.empty()) return failAfterOpen(musicError);
+        if (seeking && platformCapturing()) beginFastForward(platformSkipCaptureFrame, nullptr);
 
-    for (int i = 0; i < kSceneCount; ++i) {
-        startSceneClock();
-        updateClock();
-        if (kSceneSequence[i]() == kSceneFailed) return failAfterOpen(sceneFailure);
+        for (int i = 0; i < kSceneCount && !restartPending(); ++i) {
+            startSceneClock();
+            updateClock();
+            if (kSceneSequence[i]() == kSceneFailed) return failAfterOpen(sceneFailure);
+        }
+        if (!restartPending()) runClosingSequence();
+        endFastForward();
+        if (gQuitRequested || !takeRestart()) break;
+        stopMusic();
+        resetShowState();
     }
-    runClosingSequence();
-    endFastForward();
 
     gDeviceFactory->shutdown();
     stopMusic();

@@ -10,7 +10,10 @@
 
 #include "app/assets.h"
 #include "app/datafiles.h"
+#include "app/music.h"
 #include "app/overlay.h"
+#include "app/seek.h"
+#include "platform/audio.h"
 
 namespace {
 
@@ -44,10 +47,18 @@ bool changed(WatchedFile& f) {
 void reload(const WatchedFile& f) {
     if (!f.present) return;  // removed: keep what is loaded; a new copy is taken when it returns
     std::string error;
-    if (f.name == kModuleFile)
-        error = "the music " + f.path +
-                " is read at start-up only; restart the show to hear the change\n";
-    else
+    if (f.name == kModuleFile) {
+        // A module that reads is taken by restarting the show where it stands; one that does
+        // not leaves the playing music alone.
+        OfflineMusic check;
+        if (check.open(f.path.c_str(), &error)) {
+            error.clear();
+            forgetSeekTimeline();
+            requestRestart(MusicPosition{musicOrder.load(), musicRow.load()});
+        } else {
+            error += "\n";
+        }
+    } else
         error = reloadDataFile(f.name.c_str());
     if (error.empty()) {
         std::fprintf(stderr, "dev: reloaded %s\n", f.path.c_str());

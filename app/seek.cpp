@@ -1,6 +1,7 @@
 // Starting the show at a music position: fast-forward on a virtual clock, then hand back.
 #include "app/seek.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -16,18 +17,24 @@ namespace {
 MusicPosition start;
 MusicPosition restartAt;
 bool restartWaiting = false;
+bool restartedBySeek = false;  // the next fast-forward is timed from the seek key
 bool forwarding = false;
 Renderer* realRenderer = nullptr;
 StateOnlyRenderer* stateRenderer = nullptr;  // made once, reused by later fast-forwards
 void (*stepHook)() = nullptr;
 void (*arrivedHook)() = nullptr;
 
-// The real-time fast-forward's clock: reports of the module up to the start position.
-constexpr int kForwardFps = 60;
+// The real-time fast-forward's clock: reports of the module up to the start position, and
+// virtual frames at a rate of their own. Real-time play has no fixed rate either, so any rate
+// is one that linear play could have had; 30 a second keeps a seek quick.
+constexpr int kForwardFps = 30;
+OfflineMusic timelineMusic;  // renders (silently) as far as the furthest start asked for
 std::vector<PositionReport> timeline;
 size_t nextReport = 0;
 uint64_t forwardFrame = 0;
 std::string forwardModule;
+// When the way to the start position began: the seek key, or the start of the fast-forward.
+std::chrono::steady_clock::time_point forwardBegan;
 
 bool reachedStart() {
     MusicPosition now{musicOrder.load(), musicRow.load()};
@@ -56,6 +63,10 @@ void stepVirtualFrame() {
 }
 
 void arriveInRealTime() {
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - forwardBegan)
+            .count();
+    std::fprintf(stderr, "seek: order %d row %d reached in %.0f ms\n", start.order, start.row, ms);
     platformResumeRealTicks(platformTicks());
     std::string error = startMusicAt(forwardModule.c_str(), start.order, start.row);
     if (!error.empty()) std::fprintf(stderr, "demo: %s", error.c_str());
@@ -74,6 +85,7 @@ const char* sceneNameAt(int order) {
 }
 
 void requestRestart(MusicPosition position) {
+    if (!restartWaiting) forwardBegan = std::chrono::steady_clock::now();
     restartAt = position;
     restartWaiting = true;
 }
@@ -85,6 +97,7 @@ bool restartPending() {
 bool takeRestart() {
     if (!restartWaiting) return false;
     restartWaiting = false;
+    restartedBySeek = true;
     start = restartAt;
     return true;
 }
@@ -124,30 +137,44 @@ void endFastForward() {
     gRenderer = realRenderer;
 }
 
-std::string fastForwardInRealTime(const char* modulePath) {
-    OfflineMusic music;
-    std::string error;
-    if (!music.open(modulePath, &error)) return error + "\n";
+void forgetSeekTimeline() {
+    timelineMusic.close();
     timeline.clear();
-    timeline.reserve(4096);
+    forwardModule.clear();
+}
+
+std::string fastForwardInRealTime(const char* modulePath) {
+    if (!restartedBySeek) forwardBegan = std::chrono::steady_clock::now();
+    restartedBySeek = false;
+    // The timeline is kept from one seek to the next and only rendered further when a seek
+    // goes past its end.
+    if (forwardModule != modulePath) {
+        timelineMusic.close();
+        timeline.clear();
+        forwardModule = modulePath;
+    }
+    if (!timelineMusic.isOpen() && timeline.empty()) {
+        std::string error;
+        if (!timelineMusic.open(modulePath, &error)) return error + "\n";
+        timelineMusic.mixCheaply();
+        timeline.reserve(4096);
+    }
+    auto reaches = [](const PositionReport& r) {
+        return !positionBefore(MusicPosition{r.order, r.row}, start);
+    };
     std::vector<PositionReport> block;
     block.reserve(256);
-    for (;;) {
+    while (timeline.empty() || !reaches(timeline.back())) {
         block.clear();
-        const int got = music.render(nullptr, 4096, block);
-        bool there = false;
-        for (const PositionReport& r : block) {
-            timeline.push_back(r);
-            if (!positionBefore(MusicPosition{r.order, r.row}, start)) there = true;
-        }
-        if (there) break;
-        if (got == 0 || music.ended())
+        const int got = timelineMusic.render(nullptr, 4096, block);
+        timeline.insert(timeline.end(), block.begin(), block.end());
+        if (!block.empty()) continue;
+        if (got == 0 || timelineMusic.ended())
             return std::string("the music in ") + modulePath + " ends before order " +
                    std::to_string(start.order) + " row " + std::to_string(start.row) + "\n";
     }
     nextReport = 0;
     forwardFrame = 0;
-    forwardModule = modulePath;
     platformUseVirtualTicks(true);
     platformSetVirtualTicks(0);
     beginFastForward(stepVirtualFrame, arriveInRealTime);

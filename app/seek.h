@@ -50,6 +50,9 @@ bool takeRestart();
 // The pump's value while a restart waits: non-zero, so every frame loop ends.
 constexpr int kPumpRestart = 2;
 
+// Forgets the positions rendered for earlier seeks (the module file has changed).
+void forgetSeekTimeline();
+
 // Ends a fast-forward early (the show is ending): the real renderer comes back.
 void endFastForward();
 

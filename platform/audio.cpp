@@ -104,6 +104,12 @@ bool OfflineMusic::openMemory(const void* data, size_t size, const char* name, s
     return true;
 }
 
+void OfflineMusic::mixCheaply() {
+    if (!module_) return;
+    openmpt_module_set_render_param(module_, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);
+    openmpt_module_set_render_param(module_, OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);
+}
+
 bool OfflineMusic::seek(int32_t order, int32_t row) {
     if (!module_ || order < 0 || row < 0 || order >= openmpt_module_get_num_orders(module_))
         return false;

@@ -44,6 +44,9 @@ class OfflineMusic {
     // Moves playback to the start of (order, row); frames and reports count from there as if
     // the song began at that row. False when there is no such position.
     bool seek(int32_t order, int32_t row);
+    // Mixes as cheaply as libopenmpt can (no interpolation, no volume ramps), for a caller that
+    // wants the positions and not the sound; the positions are the same.
+    void mixCheaply();
     // Forgets the module; render then produces nothing.
     void close();
     bool isOpen() const { return module_ != nullptr; }
