@@ -18,6 +18,7 @@
 #include "platform/capture.h"
 #include "platform/platform.h"
 #include "tools/capture/options.h"
+#include "tools/capture/profile.h"
 
 namespace {
 
@@ -28,6 +29,11 @@ struct Track {
     std::vector<int16_t> samples;  // interleaved stereo
     std::vector<PositionReport> reports;
     int64_t endFrame = 0;  // first frame of the stop order (or the song's end)
+};
+
+// What was playing when a frame was presented; its pixels reach onFrame one swap later.
+struct FrameNote {
+    int order = 0, row = 0;
 };
 
 struct Capture {
@@ -42,6 +48,8 @@ struct Capture {
     size_t shotsLeft = 0;
     Clock::time_point started, lastProgress;
     std::string failure;
+    FrameNote notes[2];  // frame k's in notes[k % 2]
+    CaptureProfile profile;
 };
 
 // Renders the module from its start until `untilOrder` begins or the song ends.
@@ -149,29 +157,31 @@ void printProgress(Capture& c, bool final) {
 }
 
 // Each presented frame: stills, PNG frames, the video pipe.
-void onFrame(const uint8_t* rgba, int width, int height, void* user) {
+void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, void* user) {
     Capture& c = *static_cast<Capture*>(user);
-    int order = musicOrder, row = musicRow;
+    int order = c.notes[frameIndex % 2].order, row = c.notes[frameIndex % 2].row;
     if (c.timeline)
-        std::fprintf(c.timeline, "%llu %u %d %d\n",
-                     static_cast<unsigned long long>(platformCapturedFrames()), platformTicks(),
-                     order, row);
+        std::fprintf(c.timeline, "%llu %u %d %d\n", static_cast<unsigned long long>(frameIndex),
+                     platformCaptureFrameTicks(frameIndex), order, row);
     for (ShotRequest& shot : c.options.shots) {
         if (shot.taken || order < shot.order || (order == shot.order && row < shot.row)) continue;
         shot.taken = true;
         --c.shotsLeft;
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Files);
         if (!writeFramePng(shot.path, rgba, width, height))
             c.failure = "cannot write the still " + shot.path;
     }
     if (c.writeFrames) {
         char name[64];
         std::snprintf(name, sizeof name, "/frame-%06llu.png",
-                      static_cast<unsigned long long>(platformCapturedFrames()));
+                      static_cast<unsigned long long>(frameIndex));
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Files);
         if (!writeFramePng(c.options.framesDir + name, rgba, width, height))
             c.failure = "cannot write frames into " + c.options.framesDir;
     }
     if (c.video) {
         size_t bytes = static_cast<size_t>(width) * height * 4;
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
         if (std::fwrite(rgba, 1, bytes, c.video) != bytes)
             c.failure = "the encoder (ffmpeg) stopped taking frames";
     }
@@ -181,6 +191,7 @@ void onFrame(const uint8_t* rgba, int width, int height, void* user) {
 // Before the next frame: deliver every position whose first sample the clock has passed.
 void onAdvance(uint64_t frameIndex, uint32_t nextTicks, void* user) {
     Capture& c = *static_cast<Capture*>(user);
+    c.notes[(frameIndex - 1) % 2] = {musicOrder, musicRow};  // as frame frameIndex - 1 was shown
     int64_t now = static_cast<int64_t>(frameIndex) * kMusicSampleRate;  // in frames x fps
     while (c.nextReport < c.track.reports.size() &&
            c.track.reports[c.nextReport].frame * c.options.fps <= now) {
@@ -247,10 +258,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-capture: %s", missing.c_str());
         return 1;
     }
+    Clock::time_point musicStarted = Clock::now();
     if (!renderTrack(dataPath(kModuleFile), o.untilOrder, c.track, &error)) {
         std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
         return 1;
     }
+    c.profile.add(CapturePhase::Music,
+                  std::chrono::duration<double>(Clock::now() - musicStarted).count());
     if (c.writeVideo) {
         c.audioTemp = o.output + ".audio.wav";
         if (!writeWav(c.audioTemp, c.track.samples.data(), c.track.samples.size() / 2)) {
@@ -276,12 +290,16 @@ int main(int argc, char** argv) {
     c.started = c.lastProgress = Clock::now();
     int code = runDemo(o.width, o.height, 16);
     platformShutdown();
+    c.profile.add(CapturePhase::ReadBack, platformCaptureReadBackSeconds());
+    c.profile.setDrawingFromShowLoop(
+        std::chrono::duration<double>(Clock::now() - c.started).count());
     printProgress(c, true);
 
     // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
     size_t frames = static_cast<size_t>(platformCapturedFrames() * kMusicSampleRate / o.fps);
     c.track.samples.resize(frames * 2, 0);
     if (c.video) {
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
         int status = pclose(c.video);
         unlink(c.audioTemp.c_str());
         if (status != 0 && c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;
@@ -293,6 +311,7 @@ int main(int argc, char** argv) {
         if (!shot.taken && c.failure.empty())
             c.failure = "the show ended before order " + std::to_string(shot.order) + " row " +
                         std::to_string(shot.row) + ", so " + shot.path + " was not written";
+    std::fprintf(stderr, "demo-capture: %s\n", c.profile.report().c_str());
     if (!c.failure.empty()) {
         std::fprintf(stderr, "demo-capture: %s\n", c.failure.c_str());
         return 1;
