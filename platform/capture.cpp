@@ -1,9 +1,12 @@
-// Capture mode: frame read-back at each swap and the virtual frame clock.
+// Capture mode: frame read-back at each swap through two pixel buffers, and the virtual frame
+// clock.
 #include "platform/capture.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
+#include <GL/glext.h>
 
+#include <chrono>
+#include <cstring>
 #include <vector>
 
 #include "platform/platform.h"
@@ -16,7 +19,107 @@ CaptureFrameSink frameSink = nullptr;
 CaptureAdvance advanceHook = nullptr;
 void* hookUser = nullptr;
 uint64_t framesPresented = 0;
-std::vector<uint8_t> frameBuffer;  // grows to the drawable's size once, then is reused
+double readBackSeconds = 0;  // in GL read-back calls, the sink's own time left out
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Frame k is read into slot k % 2 at its swap and handed to the sink at the next swap, so the
+// driver copies it while the main thread goes on with the next frame. Pixel-pack buffers where
+// the driver has them; otherwise two plain buffers (the copy is then made at once).
+struct ReadBack {
+    bool set = false, pixelBuffers = false;
+    GLuint buffers[2] = {0, 0};
+    size_t bufferSize[2] = {0, 0};
+    std::vector<uint8_t> memory[2];  // without pixel buffers; each grows once, then is reused
+    PFNGLGENBUFFERSPROC genBuffers = nullptr;
+    PFNGLBINDBUFFERPROC bindBuffer = nullptr;
+    PFNGLBUFFERDATAPROC bufferData = nullptr;
+    PFNGLMAPBUFFERPROC mapBuffer = nullptr;
+    PFNGLUNMAPBUFFERPROC unmapBuffer = nullptr;
+    PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
+};
+ReadBack readBack;
+
+// The frame read back and not yet handed on.
+struct Pending {
+    bool waiting = false;
+    uint64_t index = 0;
+    int width = 0, height = 0;
+    int slot = 0;
+};
+Pending pending;
+
+// Fetches the buffer entry points on the current context (GL 1.5 and later).
+void setUpReadBack() {
+    readBack.set = true;
+    readBack.genBuffers =
+        reinterpret_cast<PFNGLGENBUFFERSPROC>(platformGetProcAddress("glGenBuffers"));
+    readBack.bindBuffer =
+        reinterpret_cast<PFNGLBINDBUFFERPROC>(platformGetProcAddress("glBindBuffer"));
+    readBack.bufferData =
+        reinterpret_cast<PFNGLBUFFERDATAPROC>(platformGetProcAddress("glBufferData"));
+    readBack.mapBuffer =
+        reinterpret_cast<PFNGLMAPBUFFERPROC>(platformGetProcAddress("glMapBuffer"));
+    readBack.unmapBuffer =
+        reinterpret_cast<PFNGLUNMAPBUFFERPROC>(platformGetProcAddress("glUnmapBuffer"));
+    readBack.deleteBuffers =
+        reinterpret_cast<PFNGLDELETEBUFFERSPROC>(platformGetProcAddress("glDeleteBuffers"));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    bool packBuffers =
+        (version && (version[0] > '2' || (version[0] == '2' && version[2] >= '1'))) ||
+        (extensions && std::strstr(extensions, "GL_ARB_pixel_buffer_object"));
+    readBack.pixelBuffers = packBuffers && readBack.genBuffers && readBack.bindBuffer &&
+                            readBack.bufferData && readBack.mapBuffer && readBack.unmapBuffer &&
+                            readBack.deleteBuffers;
+    if (readBack.pixelBuffers) readBack.genBuffers(2, readBack.buffers);
+}
+
+// Starts copying the back buffer into `slot`.
+void readInto(int slot, int width, int height) {
+    size_t size = static_cast<size_t>(width) * height * 4;
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (readBack.pixelBuffers) {
+        readBack.bindBuffer(GL_PIXEL_PACK_BUFFER, readBack.buffers[slot]);
+        if (readBack.bufferSize[slot] != size) {
+            readBack.bufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(size), nullptr,
+                                GL_STREAM_READ);
+            readBack.bufferSize[slot] = size;
+        }
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        readBack.bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    } else {
+        std::vector<uint8_t>& memory = readBack.memory[slot];
+        if (memory.size() < size) memory.resize(size);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, memory.data());
+    }
+}
+
+// Hands the waiting frame to the sink (waiting for its copy to finish, if it has not).
+void deliverPending() {
+    if (!pending.waiting) return;
+    pending.waiting = false;
+    if (!readBack.pixelBuffers) {
+        if (frameSink)
+            frameSink(pending.index, readBack.memory[pending.slot].data(), pending.width,
+                      pending.height, hookUser);
+        return;
+    }
+    Clock::time_point start = Clock::now();
+    readBack.bindBuffer(GL_PIXEL_PACK_BUFFER, readBack.buffers[pending.slot]);
+    const void* pixels = readBack.mapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    readBackSeconds += secondsSince(start);
+    if (pixels && frameSink)
+        frameSink(pending.index, static_cast<const uint8_t*>(pixels), pending.width, pending.height,
+                  hookUser);
+    if (pixels) readBack.unmapBuffer(GL_PIXEL_PACK_BUFFER);
+    readBack.bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+}
 
 }  // namespace
 
@@ -27,6 +130,8 @@ void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance
     advanceHook = advance;
     hookUser = user;
     framesPresented = 0;
+    readBackSeconds = 0;
+    pending = Pending();
     platformUseVirtualTicks(true);
     platformSetVirtualTicks(0);
 }
@@ -51,14 +156,34 @@ void platformSkipCaptureFrame() {
 }
 
 void platformCaptureFrame(int width, int height) {
-    size_t size = static_cast<size_t>(width) * height * 4;
-    if (frameBuffer.size() < size) frameBuffer.resize(size);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameBuffer.data());
-    if (frameSink) frameSink(frameBuffer.data(), width, height, hookUser);
+    Clock::time_point start = Clock::now();
+    if (!readBack.set) setUpReadBack();
+    // Let the rasteriser start on this frame while the previous one goes to the sink.
+    glFlush();
+    readBackSeconds += secondsSince(start);
+    deliverPending();
+    start = Clock::now();
+    int slot = static_cast<int>(framesPresented % 2);
+    readInto(slot, width, height);
+    readBackSeconds += secondsSince(start);
+    pending = {true, framesPresented, width, height, slot};
     ++framesPresented;
     uint32_t next = platformCaptureFrameTicks(framesPresented);
     platformSetVirtualTicks(next);
     if (advanceHook) advanceHook(framesPresented, next, hookUser);
+}
+
+void platformFinishCapture() {
+    if (!capturing) return;
+    deliverPending();
+    if (readBack.pixelBuffers && readBack.buffers[0]) {
+        readBack.deleteBuffers(2, readBack.buffers);
+        readBack.buffers[0] = readBack.buffers[1] = 0;
+        readBack.bufferSize[0] = readBack.bufferSize[1] = 0;
+    }
+    readBack.set = false;
+}
+
+double platformCaptureReadBackSeconds() {
+    return readBackSeconds;
 }

@@ -1,16 +1,18 @@
 // Capture mode of the platform layer: a virtual clock that moves one frame per swap, and every
-// frame read back before the next one is drawn.
+// frame read back, its copy overlapping the drawing of the next one.
 #pragma once
 #include <cstdint>
 
-// Receives each presented frame: RGBA bytes, bottom row first, of the whole drawable.
-using CaptureFrameSink = void (*)(const uint8_t* rgba, int width, int height, void* user);
+// Receives frame `frameIndex`: RGBA bytes, bottom row first, of the whole drawable. Frames arrive
+// in order, each one swap after it was presented (the last one when capture ends).
+using CaptureFrameSink = void (*)(uint64_t frameIndex, const uint8_t* rgba, int width, int height,
+                                  void* user);
 // Called after each frame with the virtual time (ms) of the next frame, before it is drawn.
 using CaptureAdvance = void (*)(uint64_t frameIndex, uint32_t nextTicks, void* user);
 
 // Switches the platform to capture mode: ticks become virtual (0 until the first swap), and
-// every swap hands the frame to `sink`, moves the clock to the next frame's time
-// (k * 1000 / fps ms for frame k) and calls `advance`.
+// every swap starts the read-back of the frame, hands the previous frame to `sink`, moves the
+// clock to the next frame's time (k * 1000 / fps ms for frame k) and calls `advance`.
 void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance, void* user);
 // Whether capture mode is on.
 bool platformCapturing();
@@ -21,6 +23,12 @@ uint64_t platformCapturedFrames();
 void platformSkipCaptureFrame();
 // Virtual time (ms) of frame k at the capture's frame rate.
 uint32_t platformCaptureFrameTicks(uint64_t frameIndex);
-// Reads the frame back and moves the clock on; called by the swap in capture mode, with the
-// frame still in the back buffer.
+// Starts reading the frame back and moves the clock on; called by the swap in capture mode, with
+// the frame still in the back buffer.
 void platformCaptureFrame(int width, int height);
+// Hands the last frame read back to the sink; needs the GL context, so it runs before the context
+// is released. Does nothing when no frame is waiting.
+void platformFinishCapture();
+// Wall time spent reading frames back since capture began (waiting for the rasteriser to finish a
+// frame included), the sink's own time left out.
+double platformCaptureReadBackSeconds();

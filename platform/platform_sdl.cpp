@@ -273,6 +273,7 @@ bool platformMakeCurrent() {
 }
 
 bool platformReleaseCurrent() {
+    platformFinishCapture();  // the last frame read back still needs the context
     return SDL_GL_MakeCurrent(window, nullptr) == 0;
 }
 

@@ -62,6 +62,26 @@ void blendTextured(GLenum src, GLenum dst) {
     glBlendFunc(src, dst);
 }
 
+// Consecutive draws of one kind share a single glBegin/glEnd: the primitive stays open after a
+// draw and is closed by the first call that needs GL outside begin/end (a state or blend change,
+// a bind, a texture upload, clear, present) or by a draw of another kind. Rasterising is the same
+// as with one pair per draw; the driver only sees far fewer primitives.
+enum class Batch { None, Triangles, DualTriangles, Quads };
+Batch openBatch = Batch::None;
+
+void closeBatch() {
+    if (openBatch == Batch::None) return;
+    glEnd();
+    openBatch = Batch::None;
+}
+
+void continueBatch(Batch kind, GLenum mode) {
+    if (openBatch == kind) return;
+    closeBatch();
+    glBegin(mode);
+    openBatch = kind;
+}
+
 void resetTextureMatrix() {
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
@@ -69,6 +89,10 @@ void resetTextureMatrix() {
 }
 
 }  // namespace
+
+void flushRenderer() {
+    closeBatch();
+}
 
 Renderer* createOpenGLRenderer() {
     Renderer* renderer = new (std::nothrow) Renderer();
@@ -85,6 +109,9 @@ Renderer* createOpenGLRenderer() {
 }
 
 void Renderer::setState(int state, int value) {
+    if (state == GLS_DEPTH_TEST ||
+        (state == GLS_TEXTURE_UNITS && (value == GLS_UNIT0 || value == GLS_UNITS01)))
+        closeBatch();
     if (state == GLS_DEPTH_TEST) {
         if (value == GLS_ON)
             glEnable(GL_DEPTH_TEST);
@@ -106,11 +133,13 @@ void Renderer::setState(int state, int value) {
 }
 
 void Renderer::updateTexture(int texture, const Image* image, int format) {
+    closeBatch();
     glBindTexture(GL_TEXTURE_2D, texture);
     specifyTexture(image, format);
 }
 
 int Renderer::createTexture(const Image* image, int format) {
+    closeBatch();
     int name = ++textureCount;
     glBindTexture(GL_TEXTURE_2D, name);
     glEnable(GL_COLOR_MATERIAL);
@@ -120,18 +149,17 @@ int Renderer::createTexture(const Image* image, int format) {
 }
 
 void Renderer::drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) {
-    glBegin(GL_TRIANGLES);
+    continueBatch(Batch::Triangles, GL_TRIANGLES);
     for (const MeshVertex* v : {a, b, c}) {
         float w = 1.0f / v->z;
         glColor4f(v->r, v->g, v->b, 1.0f);
         glTexCoord4f(v->u0 * w, v->v0 * w, 0.0f, w);  // homogeneous: perspective-correct
         glVertex3f(v->sx, v->sy, w);
     }
-    glEnd();
 }
 
 void Renderer::drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) {
-    glBegin(GL_TRIANGLES);
+    continueBatch(Batch::DualTriangles, GL_TRIANGLES);
     for (const MeshVertex* v : {a, b, c}) {
         float w = 1.0f / v->z;
         glColor4f(v->r, v->g, v->b, 1.0f);
@@ -139,30 +167,30 @@ void Renderer::drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const 
         multiTexCoord2fARB(GL_TEXTURE1_ARB, v->u1, v->v1);
         glVertex3f(v->sx, v->sy, w);
     }
-    glEnd();
 }
 
 void Renderer::drawTriangleReserved(const MeshVertex*, const MeshVertex*, const MeshVertex*) {}
 
 void Renderer::drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
                         const MeshVertex* d) {
-    glBegin(GL_QUADS);
+    continueBatch(Batch::Quads, GL_QUADS);
     for (const MeshVertex* v : {a, b, c, d}) {
         glColor4f(v->r, v->g, v->b, v->a);
         multiTexCoord2fARB(GL_TEXTURE0_ARB, v->u0, v->v0);
         multiTexCoord2fARB(GL_TEXTURE1_ARB, v->u1, v->v1);
         glVertex3f(v->sx, v->sy, 1.0f);
     }
-    glEnd();
 }
 
 void Renderer::bindTexture0(int texture) {
+    closeBatch();
     activeTextureARB(GL_TEXTURE0_ARB);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 void Renderer::bindTexture1(int texture) {
+    closeBatch();
     activeTextureARB(GL_TEXTURE1_ARB);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -172,20 +200,26 @@ void Renderer::setHint1(int) {}
 void Renderer::setHint2(int) {}
 
 void Renderer::setGrey(int level) {
+    closeBatch();
     float v = level * 0.00390625f;
     glColor4f(v, v, v, v);
 }
 
 void Renderer::clear() {
+    closeBatch();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void Renderer::present() {
+    closeBatch();
     platformSwapBuffers();
     resetTextureMatrix();
 }
 
 void Renderer::setBlendMode(int mode) {
+    static const int kModesWithEffect[] = {2, 3, 4, 6, 7, 10, 11, 15};
+    for (int m : kModesWithEffect)
+        if (m == mode) closeBatch();
     switch (mode) {
         case GLS_BLEND_OFF:
             glEnable(GL_TEXTURE_2D);

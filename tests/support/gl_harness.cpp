@@ -38,6 +38,7 @@ Renderer* openTestDisplay(int width, int height, std::string* error) {
 
 std::vector<uint8_t> readFrame(int width, int height) {
     std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
+    flushRenderer();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
@@ -50,6 +51,7 @@ std::vector<uint8_t> readFrame(int width, int height) {
 }
 
 void readPixel(int x, int y, uint8_t rgba[4]) {
+    flushRenderer();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, openHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);

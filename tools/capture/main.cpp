@@ -23,6 +23,7 @@
 #include "platform/platform.h"
 #include "tools/capture/options.h"
 #include "tools/capture/process.h"
+#include "tools/capture/profile.h"
 
 namespace {
 
@@ -44,6 +45,11 @@ struct TemporaryFile {
     }
 };
 
+// What was playing when a frame was presented; its pixels reach onFrame one swap later.
+struct FrameNote {
+    int order = 0, row = 0;
+};
+
 struct Capture {
     CaptureOptions options;
     Track track;
@@ -56,6 +62,8 @@ struct Capture {
     size_t shotsLeft = 0;
     Clock::time_point started, lastProgress;
     std::string failure;
+    FrameNote notes[2];  // frame k's in notes[k % 2]
+    CaptureProfile profile;
 };
 
 // Renders the module from its start until `untilOrder` begins or the song ends.
@@ -177,36 +185,40 @@ void printProgress(Capture& c, bool final) {
 }
 
 // Each presented frame: stills, PNG frames, the video pipe.
-void onFrame(const uint8_t* rgba, int width, int height, void* user) {
+void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, void* user) {
     Capture& c = *static_cast<Capture*>(user);
-    int order = musicOrder, row = musicRow;
+    int order = c.notes[frameIndex % 2].order, row = c.notes[frameIndex % 2].row;
     if (c.timeline)
-        std::fprintf(c.timeline, "%llu %u %d %d\n",
-                     static_cast<unsigned long long>(platformCapturedFrames()), platformTicks(),
-                     order, row);
+        std::fprintf(c.timeline, "%llu %u %d %d\n", static_cast<unsigned long long>(frameIndex),
+                     platformCaptureFrameTicks(frameIndex), order, row);
     for (ShotRequest& shot : c.options.shots) {
         if (shot.taken || order < shot.order || (order == shot.order && row < shot.row)) continue;
         shot.taken = true;
         --c.shotsLeft;
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Files);
         if (!writeFramePng(shot.path, rgba, width, height))
             c.failure = "cannot write the still " + shot.path;
     }
     if (c.writeFrames) {
         char name[64];
         std::snprintf(name, sizeof name, "/frame-%06llu.png",
-                      static_cast<unsigned long long>(platformCapturedFrames()));
+                      static_cast<unsigned long long>(frameIndex));
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Files);
         if (!writeFramePng(c.options.framesDir + name, rgba, width, height))
             c.failure = "cannot write frames into " + c.options.framesDir;
     }
-    if (c.encoder.running() && c.failure.empty() &&
-        !c.encoder.write(rgba, static_cast<size_t>(width) * height * 4))
-        c.failure = "the encoder ffmpeg stopped taking frames for " + c.options.output;
+    if (c.encoder.running() && c.failure.empty()) {
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
+        if (!c.encoder.write(rgba, static_cast<size_t>(width) * height * 4))
+            c.failure = "the encoder ffmpeg stopped taking frames for " + c.options.output;
+    }
     printProgress(c, false);
 }
 
 // Before the next frame: deliver every position whose first sample the clock has passed.
 void onAdvance(uint64_t frameIndex, uint32_t nextTicks, void* user) {
     Capture& c = *static_cast<Capture*>(user);
+    c.notes[(frameIndex - 1) % 2] = {musicOrder, musicRow};  // as frame frameIndex - 1 was shown
     int64_t now = static_cast<int64_t>(frameIndex) * kMusicSampleRate;  // in frames x fps
     while (c.nextReport < c.track.reports.size() &&
            c.track.reports[c.nextReport].frame * c.options.fps <= now) {
@@ -286,10 +298,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-capture: %s", missing.c_str());
         return 1;
     }
+    Clock::time_point musicStarted = Clock::now();
     if (!renderTrack(dataPath(kModuleFile), o.untilOrder, c.track, &error)) {
         std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
         return 1;
     }
+    c.profile.add(CapturePhase::Music,
+                  std::chrono::duration<double>(Clock::now() - musicStarted).count());
     if (!firstFrameAt(o.start, o.fps, c.track)) {
         std::fprintf(stderr, "demo-capture: the capture stops at order %d, before --start %d:%d\n",
                      o.untilOrder, o.start.order, o.start.row);
@@ -329,6 +344,9 @@ int main(int argc, char** argv) {
     int code = runDemo(o.width, o.height, 16);
     quiet.end();
     platformShutdown();
+    c.profile.add(CapturePhase::ReadBack, platformCaptureReadBackSeconds());
+    c.profile.setDrawingFromShowLoop(
+        std::chrono::duration<double>(Clock::now() - c.started).count());
     printProgress(c, true);
 
     // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
@@ -337,6 +355,7 @@ int main(int argc, char** argv) {
     frames -= static_cast<size_t>(c.track.startFrame);
     startSamples = c.track.samples.data() + 2 * c.track.startFrame;
     if (c.encoder.running()) {
+        CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
         std::string how;
         if (!c.encoder.finish(&how)) {
             if (c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;
@@ -350,6 +369,7 @@ int main(int argc, char** argv) {
         if (!shot.taken && c.failure.empty())
             c.failure = "the show ended before order " + std::to_string(shot.order) + " row " +
                         std::to_string(shot.row) + ", so " + shot.path + " was not written";
+    std::fprintf(stderr, "demo-capture: %s\n", c.profile.report().c_str());
     if (!c.failure.empty()) {
         std::fprintf(stderr, "demo-capture: %s\n", c.failure.c_str());
         return 1;
