@@ -134,6 +134,7 @@ void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance
     pending = Pending();
     platformUseVirtualTicks(true);
     platformSetVirtualTicks(0);
+    platformSetFrameHooks(platformCaptureFrame, platformFinishCapture);
 }
 
 bool platformCapturing() {

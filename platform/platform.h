@@ -72,6 +72,13 @@ bool platformReleaseCurrent();
 bool platformDeleteContext();
 // Looks up a GL entry point by name.
 void* platformGetProcAddress(const char* name);
+// A frame grabber's hooks: onSwap runs before each swap with the drawable's size, onRelease
+// before the GL context is released. While a grabber is hooked the swap does not wait for
+// vsync and the window does not cover the screen. The grabber calls in; the platform layer
+// knows nothing of it.
+using PlatformSwapHook = void (*)(int width, int height);
+using PlatformReleaseHook = void (*)();
+void platformSetFrameHooks(PlatformSwapHook onSwap, PlatformReleaseHook onRelease);
 // Shows the frame (vsync where the driver offers it).
 void platformSwapBuffers();
 // Sets the GL viewport to the largest centred 4:3 area of the drawable.

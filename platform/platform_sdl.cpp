@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/capture.h"
 #include "platform/platform.h"
 
 namespace {
@@ -18,10 +17,12 @@ uint32_t startTicks = 0;                // SDL's tick count when the platform st
 bool fullscreenRequested = false;       // whether a display mode change was asked for
 std::atomic<bool> virtualTicks{false};  // ticks come from platformSetVirtualTicks, not the system
 std::atomic<uint32_t> virtualTickCount{0};
-std::atomic<bool> ticksHeld{false};      // the tick count stands still (a paused show)
-std::atomic<uint32_t> heldTickCount{0};  // the tick count while held
-std::atomic<uint32_t> heldTotal{0};      // milliseconds spent held, left out of the count
-Uint32 closeRequestEvent = 0;            // our own event type for a queued close request
+std::atomic<bool> ticksHeld{false};         // the tick count stands still (a paused show)
+std::atomic<uint32_t> heldTickCount{0};     // the tick count while held
+std::atomic<uint32_t> heldTotal{0};         // milliseconds spent held, left out of the count
+Uint32 closeRequestEvent = 0;               // our own event type for a queued close request
+PlatformSwapHook swapHook = nullptr;        // a frame grabber (capture) at each swap
+PlatformReleaseHook releaseHook = nullptr;  // and before the context is released
 std::string noFormatReason;  // why the window has no GL format at all; empty when it has one
 
 // The clock before holds are taken out.
@@ -135,7 +136,7 @@ void platformRequestDisplayMode(int width, int height, int bitsPerPixel) {
     int failed = SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
     fullscreenRequested = true;
     // Without a screen (offscreen driver, capture) there is nothing to cover.
-    if (offscreenDriver() || platformCapturing()) return;
+    if (offscreenDriver() || swapHook) return;
     int display = SDL_GetWindowDisplayIndex(window);
     if (display < 0) display = 0;
     SDL_DisplayMode current = {};
@@ -264,7 +265,7 @@ bool platformCreateContext() {
     context = SDL_GL_CreateContext(window);
     if (!context) return false;
     // Vsync where the driver offers it; a capture runs as fast as it can.
-    SDL_GL_SetSwapInterval(platformCapturing() ? 0 : 1);
+    SDL_GL_SetSwapInterval(swapHook ? 0 : 1);
     return true;
 }
 
@@ -273,7 +274,7 @@ bool platformMakeCurrent() {
 }
 
 bool platformReleaseCurrent() {
-    platformFinishCapture();  // the last frame read back still needs the context
+    if (releaseHook) releaseHook();  // a grabber may still need the context
     return SDL_GL_MakeCurrent(window, nullptr) == 0;
 }
 
@@ -284,16 +285,21 @@ bool platformDeleteContext() {
     return true;
 }
 
+void platformSetFrameHooks(PlatformSwapHook onSwap, PlatformReleaseHook onRelease) {
+    swapHook = onSwap;
+    releaseHook = onRelease;
+}
+
 void* platformGetProcAddress(const char* name) {
     return SDL_GL_GetProcAddress(name);
 }
 
 void platformSwapBuffers() {
     if (!window) return;
-    if (platformCapturing()) {
+    if (swapHook) {
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(window, &w, &h);
-        platformCaptureFrame(w, h);  // read back before the buffers change hands
+        swapHook(w, h);  // read back before the buffers change hands
     }
     // Swapping a pbuffer does nothing, so nothing would ever make the driver finish a frame:
     // llvmpipe then keeps queuing the frames' work and memory grows by gigabytes. Finishing

@@ -261,12 +261,14 @@ GLint savedActiveTexture = GL_TEXTURE0_ARB;
 }  // namespace
 
 void Renderer::saveState() {
+    closeBatch();  // attribute pushes and pops are not allowed between begin and end
     glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &savedActiveTexture);
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT |
                  GL_CURRENT_BIT);
 }
 
 void Renderer::restoreState() {
+    closeBatch();
     glPopAttrib();
     activeTextureARB(static_cast<GLenum>(savedActiveTexture));
 }
