@@ -181,8 +181,8 @@ bool sameCalls(const std::vector<RecordedCall>& a, const std::vector<RecordedCal
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i].op != b[i].op || a[i].args != b[i].args ||
             a[i].verts.size() != b[i].verts.size() ||
-            std::memcmp(a[i].verts.data(), b[i].verts.data(),
-                        a[i].verts.size() * sizeof(MeshVertex)) != 0)
+            (!a[i].verts.empty() && std::memcmp(a[i].verts.data(), b[i].verts.data(),
+                                                a[i].verts.size() * sizeof(MeshVertex)) != 0))
             return false;
     return true;
 }
