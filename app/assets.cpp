@@ -126,7 +126,10 @@ std::string loadRow(const AssetRow& row) {
         }
         case Kind::Tentacles:
             // Built once per process: a second load must not plant a second field.
-            if (tentacleField.tentacleCount == 0) tentacleField.init();
+            if (tentacleField.tentacleCount == 0) {
+                const std::string error = tentacleField.init();
+                if (!error.empty()) return error + "\n";
+            }
             tentacleField.setScreen(800, 600, 32);
             return "";
         case Kind::Tube:
