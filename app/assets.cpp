@@ -93,16 +93,15 @@ const AssetRow kAssetTable[] = {
 // Reads the image of a texture row; none, with *error naming the file and why, when it fails.
 std::unique_ptr<Image> readRowImage(const AssetRow& row, std::string* error) {
     const std::string path = dataPath(row.file);
-    const char* reason = nullptr;
-    std::unique_ptr<Image> image(loadPng(path.c_str(), &reason));
-    if (!image)
-        *error = "cannot load the image " + path + ": " + (reason ? reason : "unreadable") + "\n";
+    std::unique_ptr<Image> image;
+    const std::string reason = loadPng(path.c_str(), &image);
+    if (!reason.empty()) *error = "cannot load the image " + path + ": " + reason + "\n";
     return image;
 }
 
-std::string meshError(const AssetRow& row, const std::string& path, const char* reason) {
+std::string meshError(const AssetRow& row, const std::string& path, const std::string& reason) {
     return "cannot load the object \"" + std::string(row.object) + "\" from " + path + ": " +
-           (reason ? reason : "unreadable") + "\n";
+           reason + "\n";
 }
 
 std::string loadRow(const AssetRow& row) {
@@ -119,10 +118,8 @@ std::string loadRow(const AssetRow& row) {
         }
         case Kind::Mesh: {
             const std::string path = dataPath(row.file);
-            const char* reason = nullptr;
-            if (!row.mesh->load3ds(path.c_str(), row.object, &reason))
-                return meshError(row, path, reason);
-            return "";
+            const std::string reason = row.mesh->load3ds(path.c_str(), row.object);
+            return reason.empty() ? "" : meshError(row, path, reason);
         }
         case Kind::Tentacles:
             // Built once per process: a second load must not plant a second field.
@@ -143,9 +140,9 @@ std::string loadRow(const AssetRow& row) {
 // Re-reads a mesh row into the storage its mesh has, keeping every pointer into it valid.
 std::string reloadMeshRow(const AssetRow& row) {
     const std::string path = dataPath(row.file);
-    const char* reason = nullptr;
     Mesh fresh;
-    if (!fresh.load3ds(path.c_str(), row.object, &reason)) return meshError(row, path, reason);
+    const std::string reason = fresh.load3ds(path.c_str(), row.object);
+    if (!reason.empty()) return meshError(row, path, reason);
     Mesh& mesh = *row.mesh;
     if (fresh.vertices.count != mesh.vertices.count || fresh.faces.count != mesh.faces.count)
         return "cannot reload the object \"" + std::string(row.object) + "\" from " + path +
