@@ -331,8 +331,9 @@ int main(int argc, char** argv) {
     platformBeginCapture(o.fps, onFrame, onAdvance, &c);
     gScreenWidth = o.width;
     gScreenHeight = o.height;
-    if (!platformInit(&error) ||
-        !platformCreateWindow(o.width, o.height, "Windows example title", &error)) {
+    error = platformInit();
+    if (error.empty()) error = platformCreateWindow(o.width, o.height, "Windows example title");
+    if (!error.empty()) {
         std::fprintf(stderr, "demo-capture: cannot open an offscreen window: %s\n", error.c_str());
         return 1;
     }
