@@ -69,7 +69,8 @@ struct Capture {
 // Renders the module from its start until `untilOrder` begins or the song ends.
 bool renderTrack(const std::string& path, int untilOrder, Track& track, std::string* error) {
     OfflineMusic music;
-    if (!music.open(path.c_str(), error)) return false;
+    *error = music.open(path.c_str());
+    if (!error->empty()) return false;
     std::vector<PositionReport> block;
     block.reserve(4096);
     const int kBlock = 4096;
