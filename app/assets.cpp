@@ -90,13 +90,12 @@ const AssetRow kAssetTable[] = {
     {Kind::DevTexture, kFileFont, nullptr, kImageFormat, &texFont, nullptr},
 };
 
-// Reads the image of a texture row; none, with *error naming the file and why, when it fails.
-std::unique_ptr<Image> readRowImage(const AssetRow& row, std::string* error) {
+// Reads the image of a texture row into *image; "" on success, else the file and why.
+std::string readRowImage(const AssetRow& row, std::unique_ptr<Image>* image) {
     const std::string path = dataPath(row.file);
-    std::unique_ptr<Image> image;
-    const std::string reason = loadPng(path.c_str(), &image);
-    if (!reason.empty()) *error = "cannot load the image " + path + ": " + reason + "\n";
-    return image;
+    const std::string reason = loadPng(path.c_str(), image);
+    if (!reason.empty()) return "cannot load the image " + path + ": " + reason + "\n";
+    return "";
 }
 
 std::string meshError(const AssetRow& row, const std::string& path, const std::string& reason) {
@@ -108,9 +107,9 @@ std::string loadRow(const AssetRow& row) {
     switch (row.kind) {
         case Kind::Texture:
         case Kind::DevTexture: {
-            std::string error;
-            std::unique_ptr<Image> image = readRowImage(row, &error);
-            if (!image) return error;
+            std::unique_ptr<Image> image;
+            const std::string error = readRowImage(row, &image);
+            if (!error.empty()) return error;
             // The texture holds its own copy of the pixels, so the image goes once uploaded.
             *row.texture = gRenderer->createTexture(image.get(), row.format);
             if (row.texture == &texEnvmap1) texTentacleEnv = texEnvmap1;
@@ -191,9 +190,9 @@ std::string reloadDataFile(const char* name) {
         if (row.kind == Kind::Mesh) {
             errors += reloadMeshRow(row);
         } else if (*row.texture != 0) {  // a texture not loaded (the font outside --dev) stays so
-            std::string error;
-            std::unique_ptr<Image> image = readRowImage(row, &error);
-            if (!image) {
+            std::unique_ptr<Image> image;
+            const std::string error = readRowImage(row, &image);
+            if (!error.empty()) {
                 errors += error;
                 continue;
             }
