@@ -90,28 +90,26 @@ const AssetRow kAssetTable[] = {
     {Kind::DevTexture, kFileFont, nullptr, kImageFormat, &texFont, nullptr},
 };
 
-// Reads the image of a texture row; none, with *error naming the file and why, when it fails.
-std::unique_ptr<Image> readRowImage(const AssetRow& row, std::string* error) {
+// Reads the image of a texture row into *image; "" on success, else the file and why.
+std::string readRowImage(const AssetRow& row, std::unique_ptr<Image>* image) {
     const std::string path = dataPath(row.file);
-    const char* reason = nullptr;
-    std::unique_ptr<Image> image(loadPng(path.c_str(), &reason));
-    if (!image)
-        *error = "cannot load the image " + path + ": " + (reason ? reason : "unreadable") + "\n";
-    return image;
+    const std::string reason = loadPng(path.c_str(), image);
+    if (!reason.empty()) return "cannot load the image " + path + ": " + reason + "\n";
+    return "";
 }
 
-std::string meshError(const AssetRow& row, const std::string& path, const char* reason) {
+std::string meshError(const AssetRow& row, const std::string& path, const std::string& reason) {
     return "cannot load the object \"" + std::string(row.object) + "\" from " + path + ": " +
-           (reason ? reason : "unreadable") + "\n";
+           reason + "\n";
 }
 
 std::string loadRow(const AssetRow& row) {
     switch (row.kind) {
         case Kind::Texture:
         case Kind::DevTexture: {
-            std::string error;
-            std::unique_ptr<Image> image = readRowImage(row, &error);
-            if (!image) return error;
+            std::unique_ptr<Image> image;
+            const std::string error = readRowImage(row, &image);
+            if (!error.empty()) return error;
             // The texture holds its own copy of the pixels, so the image goes once uploaded.
             *row.texture = gRenderer->createTexture(image.get(), row.format);
             if (row.texture == &texEnvmap1) texTentacleEnv = texEnvmap1;
@@ -119,14 +117,15 @@ std::string loadRow(const AssetRow& row) {
         }
         case Kind::Mesh: {
             const std::string path = dataPath(row.file);
-            const char* reason = nullptr;
-            if (!row.mesh->load3ds(path.c_str(), row.object, &reason))
-                return meshError(row, path, reason);
-            return "";
+            const std::string reason = row.mesh->load3ds(path.c_str(), row.object);
+            return reason.empty() ? "" : meshError(row, path, reason);
         }
         case Kind::Tentacles:
             // Built once per process: a second load must not plant a second field.
-            if (tentacleField.tentacleCount == 0) tentacleField.init();
+            if (tentacleField.tentacleCount == 0) {
+                const std::string error = tentacleField.init();
+                if (!error.empty()) return error + "\n";
+            }
             tentacleField.setScreen(800, 600, 32);
             return "";
         case Kind::Tube:
@@ -140,9 +139,9 @@ std::string loadRow(const AssetRow& row) {
 // Re-reads a mesh row into the storage its mesh has, keeping every pointer into it valid.
 std::string reloadMeshRow(const AssetRow& row) {
     const std::string path = dataPath(row.file);
-    const char* reason = nullptr;
     Mesh fresh;
-    if (!fresh.load3ds(path.c_str(), row.object, &reason)) return meshError(row, path, reason);
+    const std::string reason = fresh.load3ds(path.c_str(), row.object);
+    if (!reason.empty()) return meshError(row, path, reason);
     Mesh& mesh = *row.mesh;
     if (fresh.vertices.count != mesh.vertices.count || fresh.faces.count != mesh.faces.count)
         return "cannot reload the object \"" + std::string(row.object) + "\" from " + path +
@@ -191,9 +190,9 @@ std::string reloadDataFile(const char* name) {
         if (row.kind == Kind::Mesh) {
             errors += reloadMeshRow(row);
         } else if (*row.texture != 0) {  // a texture not loaded (the font outside --dev) stays so
-            std::string error;
-            std::unique_ptr<Image> image = readRowImage(row, &error);
-            if (!image) {
+            std::unique_ptr<Image> image;
+            const std::string error = readRowImage(row, &image);
+            if (!error.empty()) {
                 errors += error;
                 continue;
             }

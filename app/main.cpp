@@ -34,9 +34,10 @@ int main(int argc, char** argv) {
     gScreenWidth = SHOW_SCREEN_WIDTH;
     gScreenHeight = SHOW_SCREEN_HEIGHT;
     chooseDataDir();
-    std::string error;
-    if (!platformInit(&error) ||
-        !platformCreateWindow(gScreenWidth, gScreenHeight, "Windows example title", &error)) {
+    std::string error = platformInit();
+    if (error.empty())
+        error = platformCreateWindow(gScreenWidth, gScreenHeight, "Windows example title");
+    if (!error.empty()) {
         std::fprintf(stderr, "demo: cannot open the show's window: %s\n", error.c_str());
         return 1;
     }

@@ -38,9 +38,9 @@ std::string startMusic(const char* modulePath) {
 std::string startMusicAt(const char* modulePath, int order, int row) {
     audioVersion();
     audioInit();
-    std::string error;
-    const uint32_t handle = audioLoadMusic(modulePath, &error);
-    if (handle == 0) {
+    uint32_t handle = 0;
+    const std::string error = audioLoadMusic(modulePath, &handle);
+    if (!error.empty()) {
         audioFree();
         return error;
     }

@@ -51,8 +51,8 @@ void reload(const WatchedFile& f) {
         // A module that reads is taken by restarting the show where it stands; one that does
         // not leaves the playing music alone.
         OfflineMusic check;
-        if (check.open(f.path.c_str(), &error)) {
-            error.clear();
+        error = check.open(f.path.c_str());
+        if (error.empty()) {
             forgetSeekTimeline();
             requestRestart(MusicPosition{musicOrder.load(), musicRow.load()});
         } else {

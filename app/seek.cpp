@@ -154,8 +154,8 @@ std::string fastForwardInRealTime(const char* modulePath) {
         forwardModule = modulePath;
     }
     if (!timelineMusic.isOpen() && timeline.empty()) {
-        std::string error;
-        if (!timelineMusic.open(modulePath, &error)) return error + "\n";
+        const std::string error = timelineMusic.open(modulePath);
+        if (!error.empty()) return error + "\n";
         timelineMusic.mixCheaply();
         timeline.reserve(4096);
     }

@@ -15,7 +15,7 @@ namespace {
 // Larger pictures are refused before any pixel memory is taken (at most 256 MiB per image).
 constexpr png_uint_32 kMaxSide = 8192;
 
-// Holds the text of the last failure; reason pointers handed out refer to it.
+// Holds the text of the last failure, written where libpng reports it and returned by loadPng.
 thread_local char failureText[160];
 
 const char* fail(const char* what, const char* detail = nullptr) {
@@ -111,20 +111,15 @@ Image* decodePng(FILE* file) {
 
 }  // namespace
 
-Image* loadPng(const char* path, const char** reason) {
+std::string loadPng(const char* path, std::unique_ptr<Image>* image) {
+    image->reset();
     FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        const char* why = fail("cannot open file", std::strerror(errno));
-        if (reason) *reason = why;
-        return nullptr;
-    }
+    if (!file) return fail("cannot open file", std::strerror(errno));
     png_byte signature[8];
-    Image* image = nullptr;
     if (std::fread(signature, 1, 8, file) != 8 || png_sig_cmp(signature, 0, 8) != 0)
         fail("not a PNG file");
     else
-        image = decodePng(file);
+        image->reset(decodePng(file));
     std::fclose(file);
-    if (!image && reason) *reason = failureText;
-    return image;
+    return *image ? std::string() : std::string(failureText);
 }

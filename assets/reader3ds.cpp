@@ -255,13 +255,10 @@ void Chunk3ds::printIndented(const char* prefix) const {
     print();
 }
 
-bool read3dsObject(const char* path, const char* name, Object3ds& out, const char** reason) {
+std::string read3dsObject(const char* path, const char* name, Object3ds& out) {
     out = Object3ds();
     Reader3ds reader;
-    if (!reader.open(path)) {
-        if (reason) *reason = "cannot open file";
-        return false;
-    }
+    if (!reader.open(path)) return "cannot open file";
     Walk w{reader, name, Object3ds()};
     Chunk3ds root;
     if (root.begin(reader)) {
@@ -279,11 +276,10 @@ bool read3dsObject(const char* path, const char* name, Object3ds& out, const cha
     const char* why = rejection(w);
     if (why) {
         freeObject3ds(w.object);
-        if (reason) *reason = why;
-        return false;
+        return why;
     }
     out = w.object;
-    return true;
+    return "";
 }
 
 void freeObject3ds(Object3ds& object) {

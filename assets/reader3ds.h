@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 // The file being walked and the number of bytes consumed so far (counted by the reader itself).
 struct Reader3ds {
@@ -57,11 +58,9 @@ struct Object3ds {
         0;  // entries in the file's mapping list; those past vertexCount are dropped
 };
 
-// Reads the object named `name` from the 3DS file at `path` into `out`. Returns true when the
+// Reads the object named `name` from the 3DS file at `path` into `out`. Returns "" when the
 // object was found, complete, with a vertex list and a face list whose indices all lie below the
-// vertex count; otherwise `out` is left empty (zero counts) and *reason (when given) points at a
-// short static text saying why.
-bool read3dsObject(const char* path, const char* name, Object3ds& out,
-                   const char** reason = nullptr);
+// vertex count; otherwise `out` is left empty (zero counts) and the text says why.
+std::string read3dsObject(const char* path, const char* name, Object3ds& out);
 // Releases the arrays of an object and zeroes its counts.
 void freeObject3ds(Object3ds& object);

@@ -34,8 +34,7 @@ const std::vector<PositionReport>& songPositions() {
     static const std::vector<PositionReport> positions = [] {
         std::vector<PositionReport> all;
         OfflineMusic music;
-        std::string error;
-        if (!music.open(dataPath(kModuleFile).c_str(), &error)) return all;
+        if (!music.open(dataPath(kModuleFile).c_str()).empty()) return all;
         std::vector<PositionReport> block;
         block.reserve(64);
         while (all.empty() || all.back().order < kFinalOrder) {

@@ -2,7 +2,6 @@
 #include "effects/tentacles.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <new>
 
@@ -168,13 +167,24 @@ void Tentacle::rebuildTube() {
 }
 
 TentacleField::~TentacleField() {
-    for (int i = 0; i < tentacleCount; ++i) delete tentacles[i];
-    std::free(tentacles);
-    for (WorldLight* l : lights) delete l;
-    delete camera;
+    release();
 }
 
-int TentacleField::init() {
+void TentacleField::release() {
+    world.clear();
+    for (int i = 0; i < tentacleCount; ++i) delete tentacles[i];
+    std::free(tentacles);
+    tentacles = nullptr;
+    tentacleCount = 0;
+    for (WorldLight*& l : lights) {
+        delete l;
+        l = nullptr;
+    }
+    delete camera;
+    camera = nullptr;
+}
+
+std::string TentacleField::init() {
     try {
         tentacles = static_cast<Tentacle**>(std::malloc(kMaxTentacles * sizeof(Tentacle*)));
         if (!tentacles) throw std::bad_alloc();
@@ -208,11 +218,12 @@ int TentacleField::init() {
         camera->roll = 0;
         world.setCamera(camera);
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "tentacle field: out of memory while building the tentacles\n");
-        std::exit(1);
+        // What was built goes back first, so that the message has memory to be written in.
+        release();
+        return "tentacle field: out of memory while building the tentacles";
     }
     attractorCount = 2;
-    return 1;
+    return "";
 }
 
 void TentacleField::reset() {

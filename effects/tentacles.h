@@ -1,6 +1,7 @@
 // The tentacle field: sixteen simulated chains wrapped in tapering tubes, drawn through a world.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "math/vecmath.h"
 #include "scene/world.h"
@@ -11,8 +12,8 @@ class EffectBase {
     int32_t width = 0, height = 0, colourDepth = 0;
 
     virtual ~EffectBase() = default;
-    // Builds what the effect needs; returns 1.
-    virtual int init() { return 1; }
+    // Builds what the effect needs; returns "" on success, else what failed.
+    virtual std::string init() { return ""; }
     // Advances and draws one frame at `time`.
     virtual void render(int /*target*/, float /*time*/) {}
     // Stores the screen size the effect draws for.
@@ -88,11 +89,16 @@ class TentacleField : public EffectBase {
     TentacleField(const TentacleField&) = delete;
     TentacleField& operator=(const TentacleField&) = delete;
 
-    // Builds the tentacles, lights and camera; returns 1. Out of memory ends the program.
-    int init() override;
+    // Builds the tentacles, lights and camera; returns "" on success. Out of memory releases
+    // what was built and returns a text saying so.
+    std::string init() override;
     // Puts an initialised field back as init left it: every chain at rest with the same random
     // start velocities, and the next render stepping with dt = 0. Allocates nothing.
     void reset();
     // Moves camera and attractors to `time`, steps and rebuilds every tentacle, draws the world.
     void render(int target, float time) override;
+
+  private:
+    // Empties the world and frees the tentacles, lights and camera.
+    void release();
 };

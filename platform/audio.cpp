@@ -22,29 +22,21 @@ constexpr int kClockBlockFrames = 256;          // 5.8 ms: the silent clock's re
 constexpr size_t kReportCapacity = 64;          // far more rows than one block can begin
 constexpr uint32_t kSyncId = 1;
 
-// Reads the whole file at `path` into `bytes`; false with *error naming it and the reason.
-bool readFile(const char* path, std::vector<uint8_t>& bytes, std::string* error) {
+// Reads the whole file at `path` into `bytes`; "" on success, else the failure naming the file.
+std::string readFile(const char* path, std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        *error = std::string("cannot open the music file ") + path + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!f) return std::string("cannot open the music file ") + path + ": " + std::strerror(errno);
     uint8_t chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= kMaxModuleBytes)
         bytes.insert(bytes.end(), chunk, chunk + n);
     const int readError = std::ferror(f) ? errno : 0;
     std::fclose(f);
-    if (readError) {
-        *error =
-            std::string("cannot read the music file ") + path + ": " + std::strerror(readError);
-        return false;
-    }
-    if (bytes.size() > kMaxModuleBytes) {
-        *error = std::string("the music file ") + path + " is too large to be a module";
-        return false;
-    }
-    return true;
+    if (readError)
+        return std::string("cannot read the music file ") + path + ": " + std::strerror(readError);
+    if (bytes.size() > kMaxModuleBytes)
+        return std::string("the music file ") + path + " is too large to be a module";
+    return "";
 }
 
 }  // namespace
@@ -55,37 +47,27 @@ OfflineMusic::~OfflineMusic() {
     close();
 }
 
-bool OfflineMusic::open(const char* path, std::string* error) {
+std::string OfflineMusic::open(const char* path) {
     std::vector<uint8_t> bytes;
-    std::string reason;
-    if (!readFile(path, bytes, &reason)) {
-        if (error) *error = reason;
-        return false;
-    }
-    return openMemory(bytes.data(), bytes.size(), path, error);
+    const std::string error = readFile(path, bytes);
+    if (!error.empty()) return error;
+    return openMemory(bytes.data(), bytes.size(), path);
 }
 
-bool OfflineMusic::openMemory(const void* data, size_t size, const char* name, std::string* error) {
+std::string OfflineMusic::openMemory(const void* data, size_t size, const char* name) {
     close();
-    if (size == 0) {
-        if (error) *error = std::string("the music file ") + name + " is empty";
-        return false;
-    }
+    if (size == 0) return std::string("the music file ") + name + " is empty";
     int code = 0;
     const char* message = nullptr;
     module_ = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
                                                  openmpt_error_func_store, nullptr, &code, &message,
                                                  nullptr);
     if (!module_) {
-        if (error) {
-            const char* text = message ? message : openmpt_error_string(code);
-            *error = std::string("cannot play the music file ") + name + ": " +
-                     (text ? text : "not a module");
-            if (text) openmpt_free_string(text);
-        } else if (message) {
-            openmpt_free_string(message);
-        }
-        return false;
+        const char* text = message ? message : openmpt_error_string(code);
+        std::string error = std::string("cannot play the music file ") + name + ": " +
+                            (text ? text : "not a module");
+        if (text) openmpt_free_string(text);
+        return error;
     }
     if (message) openmpt_free_string(message);
     // Without this, libopenmpt fades out for 0.1 s after the last row, rendering that tail
@@ -101,7 +83,7 @@ bool OfflineMusic::openMemory(const void* data, size_t size, const char* name, s
     ticksSinceRow_ = 0;
     ended_ = false;
     inexact_ = 0;
-    return true;
+    return "";
 }
 
 void OfflineMusic::mixCheaply() {
@@ -528,17 +510,16 @@ bool audioIsSilent() {
     return player.silent;
 }
 
-uint32_t audioLoadMusic(const char* path, std::string* error) {
-    if (player.playing.load()) {
-        if (error)
-            *error =
-                std::string("cannot load the music file ") + path + ": another module is playing";
-        return 0;
-    }
+std::string audioLoadMusic(const char* path, uint32_t* handle) {
+    *handle = 0;
+    if (player.playing.load())
+        return std::string("cannot load the music file ") + path + ": another module is playing";
     player.handle = 0;
-    if (!player.music.open(path, error)) return 0;
+    const std::string error = player.music.open(path);
+    if (!error.empty()) return error;
     player.handle = ++player.lastHandle;
-    return player.handle;
+    *handle = player.handle;
+    return "";
 }
 
 void audioStart() {

@@ -37,10 +37,10 @@ class OfflineMusic {
     OfflineMusic(const OfflineMusic&) = delete;
     OfflineMusic& operator=(const OfflineMusic&) = delete;
 
-    // Loads the module file at `path`; false with *error naming the file and the reason.
-    bool open(const char* path, std::string* error);
+    // Loads the module file at `path`; "" on success, else the failure naming the file.
+    std::string open(const char* path);
     // Loads a module held in memory; `name` stands for the file in messages.
-    bool openMemory(const void* data, size_t size, const char* name, std::string* error);
+    std::string openMemory(const void* data, size_t size, const char* name);
     // Moves playback to the start of (order, row); frames and reports count from there as if
     // the song began at that row. False when there is no such position.
     bool seek(int32_t order, int32_t row);
@@ -100,9 +100,9 @@ void audioInit();
 void audioSetCaptureMode(bool on);
 // Whether playback runs without sound on the player's own clock thread.
 bool audioIsSilent();
-// Loads the module to play (one at a time, replacing any other). Returns its handle, or 0
-// with *error naming the file and the reason.
-uint32_t audioLoadMusic(const char* path, std::string* error);
+// Loads the module to play (one at a time, replacing any other) and sets *handle to its handle.
+// Returns "" on success; otherwise *handle is 0 and the text names the file and the reason.
+std::string audioLoadMusic(const char* path, uint32_t* handle);
 // Starts output; until a module plays it is silence.
 void audioStart();
 // Installs `proc` as the position callback of `handle`; returns the sync's id, 0 if unknown.

@@ -29,12 +29,14 @@ uint32_t platformTicks();
 // held never shows in platformTicks.
 void platformHoldTicks(bool hold);
 
-// Starts SDL's video and event subsystems. Returns false with *error set on failure.
-bool platformInit(std::string* error);
+// Set-up steps return "" on success and otherwise what failed.
+
+// Starts SDL's video and event subsystems; on failure, SDL's reason.
+std::string platformInit();
 // Creates the borderless, top-most window of the given size with the cursor hidden over it,
 // choosing the GL format on the way. A window that can have no GL format at all is still made;
-// platformSetPixelFormat then reports it. Returns false with *error (SDL's reason) on failure.
-bool platformCreateWindow(int width, int height, const char* title, std::string* error);
+// platformSetPixelFormat then reports it. On failure, SDL's reason.
+std::string platformCreateWindow(int width, int height, const char* title);
 // Whether the window exists and has not been closed.
 bool platformHasWindow();
 // Hides and forgets the window (the show's answer to a close request).
@@ -55,11 +57,11 @@ void platformPostQuit();
 // Shows a message box with the caption and text, and writes both to standard error.
 void platformShowMessage(const char* caption, const char* text);
 
-// Whether the window got a GL format; false with *error (SDL's reason) when it got none.
-bool platformSetPixelFormat(std::string* error);
+// Whether the window got a GL format: "" when it did, else why not (SDL's reason).
+std::string platformSetPixelFormat();
 // With the context current: whether its format has a depth buffer and, where frames are shown
-// on a screen, double buffering. False with *error saying what is missing.
-bool platformCheckPixelFormat(std::string* error);
+// on a screen, double buffering. "" when it has, else what is missing.
+std::string platformCheckPixelFormat();
 // Shows and raises the window and gives it the keyboard focus.
 void platformShowWindow();
 // Creates the GL context on the window; returns false when it cannot be created.

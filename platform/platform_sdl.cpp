@@ -71,17 +71,14 @@ void platformSetVirtualTicks(uint32_t ms) {
     virtualTickCount = ms;
 }
 
-bool platformInit(std::string* error) {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        if (error) *error = SDL_GetError();
-        return false;
-    }
+std::string platformInit() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return SDL_GetError();
     startTicks = SDL_GetTicks();
     if (closeRequestEvent == 0) closeRequestEvent = SDL_RegisterEvents(1);
-    return true;
+    return "";
 }
 
-bool platformCreateWindow(int width, int height, const char* title, std::string* error) {
+std::string platformCreateWindow(int width, int height, const char* title) {
     // The GL format has to be chosen before an X11 window exists, so it is requested here:
     // RGBA with 8 bits a channel and the deepest depth buffer the driver has, then any colour
     // depth (a 16-bit desktop). The last two tries give up the depth buffer and double
@@ -110,12 +107,9 @@ bool platformCreateWindow(int width, int height, const char* title, std::string*
         // own message box and error file instead of ending here.
         window = SDL_CreateWindow(title, 0, 0, width, height, flags);
     }
-    if (!window) {
-        if (error) *error = SDL_GetError();
-        return false;
-    }
+    if (!window) return SDL_GetError();
     SDL_ShowCursor(SDL_DISABLE);  // the cursor is hidden over the window
-    return true;
+    return "";
 }
 
 bool platformHasWindow() {
@@ -224,33 +218,22 @@ void platformShowMessage(const char* caption, const char* text) {
     }
 }
 
-bool platformSetPixelFormat(std::string* error) {
+std::string platformSetPixelFormat() {
     // The format was fixed when the window was made; what can fail now is that it got none.
-    if (!window) {
-        if (error) *error = "no window";
-        return false;
-    }
-    if (!noFormatReason.empty()) {
-        if (error) *error = "no OpenGL pixel format for the window: " + noFormatReason;
-        return false;
-    }
-    return true;
+    if (!window) return "no window";
+    if (!noFormatReason.empty()) return "no OpenGL pixel format for the window: " + noFormatReason;
+    return "";
 }
 
-bool platformCheckPixelFormat(std::string* error) {
+std::string platformCheckPixelFormat() {
     int depthBits = 0, doubleBuffer = 0;
     if (SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depthBits) != 0) depthBits = 0;
     if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0) doubleBuffer = 0;
-    if (depthBits <= 0) {
-        if (error) *error = "the OpenGL pixel format of the window has no depth buffer";
-        return false;
-    }
+    if (depthBits <= 0) return "the OpenGL pixel format of the window has no depth buffer";
     // An offscreen pbuffer has one buffer; its frames are read back, never shown half-drawn.
-    if (!doubleBuffer && !offscreenDriver()) {
-        if (error) *error = "the OpenGL pixel format of the window is not double-buffered";
-        return false;
-    }
-    return true;
+    if (!doubleBuffer && !offscreenDriver())
+        return "the OpenGL pixel format of the window is not double-buffered";
+    return "";
 }
 
 void platformShowWindow() {

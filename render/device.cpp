@@ -32,8 +32,8 @@ void explainFormat(const std::string& why) {
 // Creates and checks the GL context; returns the error text, empty on success.
 const char* setUpOpenGL() {
     if (!platformHasWindow()) return "&GetDC on main window failed";
-    std::string why;
-    if (!platformSetPixelFormat(&why)) {
+    std::string why = platformSetPixelFormat();
+    if (!why.empty()) {
         explainFormat(why);
         return "ChoosePixelFormat failed\n";
     }
@@ -48,7 +48,8 @@ const char* setUpOpenGL() {
         return displayErrorText;
     }
     // The format the driver gave is known only now that its context is current.
-    if (!platformCheckPixelFormat(&why)) {
+    why = platformCheckPixelFormat();
+    if (!why.empty()) {
         explainFormat(why);
         platformReleaseCurrent();
         deleteContext();

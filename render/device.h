@@ -18,6 +18,8 @@ class DisplayDevice {
     virtual int32_t lockSurface(Image* surface) = 0;
     virtual void unlockSurface() = 0;
     // Switches the display mode and sets up GL; returns none on success, else the error text.
+    // Unlike the loaders and set-up steps, which return a std::string, this keeps the device
+    // interface's own shape: a C string that the driver writes out as it stands.
     virtual const char* open() = 0;
     // Makes the renderer; the base has none.
     virtual Renderer* createRenderer() { return nullptr; }

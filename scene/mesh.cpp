@@ -86,16 +86,15 @@ bool Mesh::allocate(int vertexCount, int faceCount) {
     return true;
 }
 
-bool Mesh::load3ds(const char* path, const char* name, const char** reason) {
+std::string Mesh::load3ds(const char* path, const char* name) {
     release();
-    const char* why = nullptr;
     Object3ds object;
-    auto fail = [&](const char* text) {
-        if (reason) *reason = text;
+    auto fail = [&](std::string text) {
         freeObject3ds(object);
-        return false;
+        return text;
     };
-    if (!read3dsObject(path, name, object, &why)) return fail(why ? why : "object not found");
+    const std::string why = read3dsObject(path, name, object);
+    if (!why.empty()) return fail(why);
     if (object.vertexCount <= 0 || object.faceCount <= 0) return fail("the object is empty");
     const int32_t n = object.vertexCount;
     for (int64_t k = 0; k < int64_t(object.faceCount) * 4; k += 4)
@@ -116,7 +115,7 @@ bool Mesh::load3ds(const char* path, const char* name, const char** reason) {
         setFace(faces.faces[k], vertices.verts, int32_t(f[0]), int32_t(f[1]), int32_t(f[2]));
     }
     freeObject3ds(object);
-    return true;
+    return "";
 }
 
 bool Mesh::makeTube(float length, float diameter, int rows, int segments) {

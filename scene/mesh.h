@@ -1,6 +1,7 @@
 // The drawable triangle mesh: built once (3DS object or tube), transformed and drawn per frame.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "math/vecmath.h"
 #include "render/renderer.h"
@@ -43,9 +44,9 @@ class Mesh {
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;
 
-    // Builds from object `name` of a 3DS file; false (mesh left empty, *reason saying why when
-    // given) if missing or unusable. File (X, Y, Z) becomes (-X, Z, Y), mapping (u, v) (u, -v).
-    bool load3ds(const char* path, const char* name, const char** reason = nullptr);
+    // Builds from object `name` of a 3DS file; "" on success, else (mesh left empty) why it is
+    // missing or unusable. File (X, Y, Z) becomes (-X, Z, Y), mapping (u, v) (u, -v).
+    std::string load3ds(const char* path, const char* name);
     // Builds an open tube along y; false (mesh left empty) for no rows or segments, or no memory.
     // Rows start at y = -length / 2 and step by length / rows, so the last stops one step short.
     bool makeTube(float length, float diameter, int rows, int segments);

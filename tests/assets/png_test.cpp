@@ -99,9 +99,9 @@ struct Loaded {
 };
 
 Loaded load(const fs::path& path) {
-    const char* reason = nullptr;
-    Image* image = loadPng(path.c_str(), &reason);
-    return {std::unique_ptr<Image>(image), reason ? reason : ""};
+    Loaded got;
+    got.reason = loadPng(path.c_str(), &got.image);
+    return got;
 }
 
 std::vector<fs::path> suiteFiles() {
@@ -219,8 +219,11 @@ TEST(PngLoad, DamagedAndForeignFilesFailWithAReason) {
     Loaded missing = load(fs::path(testing::TempDir()) / "no-such-file.png");
     EXPECT_FALSE(missing.image);
     EXPECT_NE(missing.reason.find("cannot open"), std::string::npos) << missing.reason;
-    // The reason is optional.
-    EXPECT_EQ(loadPng("/nonexistent/file.png"), nullptr);
+    // A failed load leaves no image behind, even where the holder had one.
+    std::unique_ptr<Image> held;
+    ASSERT_EQ(loadPng((kSuite / "basn2c08.png").c_str(), &held), "");
+    EXPECT_NE(loadPng("/nonexistent/file.png", &held), "");
+    EXPECT_FALSE(held);
 }
 
 TEST(InspectTool, WritesThePixelsOfAPngAsTheyLieInMemory) {

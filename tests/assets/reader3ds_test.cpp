@@ -96,11 +96,10 @@ struct Result {
 
 Result read(const std::string& path, const char* name) {
     Result r{};
-    const char* reason = nullptr;
     testing::internal::CaptureStdout();
-    r.found = read3dsObject(path.c_str(), name, r.object, &reason);
+    r.reason = read3dsObject(path.c_str(), name, r.object);
     r.trace = testing::internal::GetCapturedStdout();
-    r.reason = reason ? reason : "";
+    r.found = r.reason.empty();
     return r;
 }
 

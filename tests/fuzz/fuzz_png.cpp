@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "assets/png.h"
@@ -19,16 +20,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* inputPath = fuzzinput::write(data, size);
 
-    const char* reason = nullptr;
-    Image* image = loadPng(inputPath, &reason);
+    std::unique_ptr<Image> image;
+    const std::string reason = loadPng(inputPath, &image);
     if (image) {
         // Touch every byte so that a buffer smaller than its claimed size shows.
         static volatile unsigned sink;
         const uint8_t* px = image->pixels();
         for (int64_t i = 0; i < image->byteSize(); ++i) sink = sink + px[i];
         if (image->byteSize() != int64_t{image->width()} * image->height() * 4) std::abort();
-        delete image;
-    } else if (!reason) {
+        if (!reason.empty()) std::abort();
+    } else if (reason.empty()) {
         std::abort();
     }
     return 0;

@@ -68,7 +68,7 @@ TEST(MeshLoad, MapsFileAxesAndTextureAndBuildsFaces) {
     std::string path = write3ds("mesh_test_one.3ds", "Box", {1, 2, 3, 4, 5, 6, 7, 8, 9},
                                 {0.25f, 0.75f, 0, 0, 1, 1}, {0, 1, 2, 2, 1, 0});
     Mesh mesh;
-    ASSERT_TRUE(mesh.load3ds(path.c_str(), "Box"));
+    ASSERT_EQ(mesh.load3ds(path.c_str(), "Box"), "");
     ASSERT_EQ(mesh.vertices.count, 3);
     ASSERT_EQ(mesh.restVertices.count, 3);
     ASSERT_EQ(mesh.faces.count, 2);
@@ -94,9 +94,9 @@ TEST(MeshLoad, MissingOrCorruptObjectLeavesAnEmptyMeshThatFramesHandle) {
     std::string path = write3ds("mesh_test_bad.3ds", "Bad", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {},
                                 {0, 1, 3});  // face names vertex 3 of 3
     Mesh missing, corrupt, absentFile;
-    EXPECT_FALSE(missing.load3ds(path.c_str(), "Other"));
-    EXPECT_FALSE(corrupt.load3ds(path.c_str(), "Bad"));
-    EXPECT_FALSE(absentFile.load3ds((path + ".absent").c_str(), "Bad"));
+    EXPECT_EQ(missing.load3ds(path.c_str(), "Other"), "not found");
+    EXPECT_EQ(corrupt.load3ds(path.c_str(), "Bad"), "a face refers to a missing vertex");
+    EXPECT_EQ(absentFile.load3ds((path + ".absent").c_str(), "Bad"), "cannot open file");
     for (Mesh* m : {&missing, &corrupt, &absentFile}) {
         EXPECT_EQ(m->vertices.count, 0);
         EXPECT_EQ(m->faces.count, 0);

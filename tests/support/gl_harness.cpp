@@ -19,8 +19,9 @@ Renderer* openTestDisplay(int width, int height, std::string* error) {
         gRenderer = testRenderer;
         return testRenderer;
     }
-    std::string why;
-    if (!platformInit(&why) || !platformCreateWindow(width, height, "test", &why)) {
+    std::string why = platformInit();
+    if (why.empty()) why = platformCreateWindow(width, height, "test");
+    if (!why.empty()) {
         if (error) *error = why;
         return nullptr;
     }

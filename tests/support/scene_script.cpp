@@ -21,6 +21,7 @@
 namespace {
 std::atomic<uint64_t> allocationCount{0};
 std::atomic<bool> allocationsFail{false};
+std::atomic<int64_t> allocationsBeforeOneFailure{-1};
 }  // namespace
 
 // Counting replacements of every form of the global allocation functions. All of them go through
@@ -29,6 +30,9 @@ std::atomic<bool> allocationsFail{false};
 namespace {
 void* countedAlloc(std::size_t size, std::size_t align) {
     if (allocationsFail.load(std::memory_order_relaxed)) return nullptr;
+    if (allocationsBeforeOneFailure.load(std::memory_order_relaxed) >= 0 &&
+        allocationsBeforeOneFailure.fetch_sub(1, std::memory_order_relaxed) == 0)
+        return nullptr;
     allocationCount.fetch_add(1, std::memory_order_relaxed);
     if (size == 0) size = 1;
     if (align <= alignof(std::max_align_t)) return std::malloc(size);
@@ -103,6 +107,10 @@ void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcep
 
 void failHeapAllocations(bool on) {
     allocationsFail = on;
+}
+
+void failOneHeapAllocation(int after) {
+    allocationsBeforeOneFailure = after;
 }
 
 uint64_t heapAllocations() {

@@ -109,3 +109,5 @@ void makeTestMesh(Mesh& mesh, const std::vector<Vector3>& positions,
 uint64_t heapAllocations();
 // Makes every later heap allocation fail (operator new throws, nothrow forms return none).
 void failHeapAllocations(bool on);
+// Lets `after` more heap allocations succeed, fails the one after them, then lets all succeed.
+void failOneHeapAllocation(int after);

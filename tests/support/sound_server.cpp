@@ -254,7 +254,11 @@ bool measureHeardOffsets(int orders, std::vector<ReceivedReport>* reports,
     receivedCount = 0;
     audioInit();
     const bool silent = audioIsSilent();
-    const uint32_t handle = silent ? 0 : audioLoadMusic(path, error);
+    uint32_t handle = 0;
+    if (!silent) {
+        const std::string why = audioLoadMusic(path, &handle);
+        if (!why.empty() && error) *error = why;
+    }
     if (handle != 0) {
         audioStart();
         audioSetPositionSync(handle, onReport);

@@ -29,8 +29,8 @@ struct Rgba {
 
 std::unique_ptr<Image> load(const std::string& name) {
     std::string path = std::string(kDataDir) + "/" + name;
-    std::unique_ptr<Image> image(loadPng(path.c_str()));
-    EXPECT_NE(image, nullptr) << path;
+    std::unique_ptr<Image> image;
+    EXPECT_EQ(loadPng(path.c_str(), &image), "") << path;
     return image;
 }
 

@@ -31,7 +31,7 @@ ShowMesh load(const std::string& file, const std::string& name) {
     Object3ds o;
     ShowMesh m;
     std::string path = kDataDir + "/" + file;
-    EXPECT_TRUE(read3dsObject(path.c_str(), name.c_str(), o)) << path << " " << name;
+    EXPECT_EQ(read3dsObject(path.c_str(), name.c_str(), o), "") << path << " " << name;
     for (int i = 0; i < o.vertexCount; ++i) {
         m.p.push_back({-o.positions[3 * i], o.positions[3 * i + 1], o.positions[3 * i + 2]});
         m.uv.push_back(o.texCoords[2 * i]);

@@ -69,7 +69,8 @@ struct Capture {
 // Renders the module from its start until `untilOrder` begins or the song ends.
 bool renderTrack(const std::string& path, int untilOrder, Track& track, std::string* error) {
     OfflineMusic music;
-    if (!music.open(path.c_str(), error)) return false;
+    *error = music.open(path.c_str());
+    if (!error->empty()) return false;
     std::vector<PositionReport> block;
     block.reserve(4096);
     const int kBlock = 4096;
@@ -331,8 +332,9 @@ int main(int argc, char** argv) {
     platformBeginCapture(o.fps, onFrame, onAdvance, &c);
     gScreenWidth = o.width;
     gScreenHeight = o.height;
-    if (!platformInit(&error) ||
-        !platformCreateWindow(o.width, o.height, "Windows example title", &error)) {
+    error = platformInit();
+    if (error.empty()) error = platformCreateWindow(o.width, o.height, "Windows example title");
+    if (!error.empty()) {
         std::fprintf(stderr, "demo-capture: cannot open an offscreen window: %s\n", error.c_str());
         return 1;
     }

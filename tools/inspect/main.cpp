@@ -2,6 +2,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 
 #include "assets/png.h"
 #include "assets/reader3ds.h"
@@ -24,11 +26,10 @@ int usageError() {
 // Prints the summary of one object; the bounding box is in the show's axes, with x negated.
 int inspect3ds(const char* path, const char* name) {
     Object3ds object;
-    const char* reason = nullptr;
-    bool found = read3dsObject(path, name, object, &reason);
-    std::printf("object \"%s\": %s\n", name, found ? "found" : reason);
-    if (!found) {
-        std::fprintf(stderr, "demo-inspect: %s: object \"%s\": %s\n", path, name, reason);
+    const std::string reason = read3dsObject(path, name, object);
+    std::printf("object \"%s\": %s\n", name, reason.empty() ? "found" : reason.c_str());
+    if (!reason.empty()) {
+        std::fprintf(stderr, "demo-inspect: %s: object \"%s\": %s\n", path, name, reason.c_str());
         return 1;
     }
     std::printf("vertices: %d\nfaces: %d\nmapping coordinates: %d\n", object.vertexCount,
@@ -67,16 +68,14 @@ bool writeRaw(const Image& image, const char* out) {
 }
 
 int inspectPng(const char* path, const char* rawOut) {
-    const char* reason = nullptr;
-    Image* image = loadPng(path, &reason);
-    if (!image) {
-        std::fprintf(stderr, "demo-inspect: %s: %s\n", path, reason);
+    std::unique_ptr<Image> image;
+    const std::string reason = loadPng(path, &image);
+    if (!reason.empty()) {
+        std::fprintf(stderr, "demo-inspect: %s: %s\n", path, reason.c_str());
         return 1;
     }
     std::printf("width: %d\nheight: %d\n", image->width(), image->height());
-    bool ok = !rawOut || writeRaw(*image, rawOut);
-    delete image;
-    return ok ? 0 : 1;
+    return !rawOut || writeRaw(*image, rawOut) ? 0 : 1;
 }
 
 }  // namespace
