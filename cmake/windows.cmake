@@ -12,6 +12,7 @@ if(NOT EXISTS "${SHOW_NATIVE_DATA_DIR}/qua#v3n.it")
   message(FATAL_ERROR "No data set in \"${SHOW_NATIVE_DATA_DIR}\": build the native target 'data' and pass "
                       "its folder as SHOW_NATIVE_DATA_DIR")
 endif()
+list(APPEND CMAKE_FIND_ROOT_PATH ${SHOW_WINDOWS_DEPS})
 list(APPEND CMAKE_PREFIX_PATH ${SHOW_WINDOWS_DEPS})
 
 # windows.h (pulled in by GL/gl.h) must not define min and max over the standard library's.
@@ -27,9 +28,10 @@ function(show_static_library target name header)
   find_library(${target}_LIB NAMES lib${name}.a REQUIRED NO_DEFAULT_PATH PATHS ${ARGN})
   find_path(${target}_INCLUDE ${header} REQUIRED NO_DEFAULT_PATH PATHS ${SHOW_WINDOWS_DEPS}/include
             /usr/x86_64-w64-mingw32/include)
-  add_library(PkgConfig::${target} INTERFACE IMPORTED)
-  target_link_libraries(PkgConfig::${target} INTERFACE ${${target}_LIB})
-  target_include_directories(PkgConfig::${target} INTERFACE ${${target}_INCLUDE})
+  # Imported as a static library (not a plain path), so the linker sees it before what it needs.
+  add_library(PkgConfig::${target} STATIC IMPORTED)
+  set_target_properties(PkgConfig::${target} PROPERTIES IMPORTED_LOCATION ${${target}_LIB}
+                                                         INTERFACE_INCLUDE_DIRECTORIES ${${target}_INCLUDE})
 endfunction()
 show_static_library(ZLIB z zlib.h /usr/x86_64-w64-mingw32/lib)
 show_static_library(PNG png16 png.h ${SHOW_WINDOWS_DEPS}/lib)

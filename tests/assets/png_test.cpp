@@ -100,7 +100,7 @@ struct Loaded {
 
 Loaded load(const fs::path& path) {
     const char* reason = nullptr;
-    Image* image = loadPng(path.c_str(), &reason);
+    Image* image = loadPng(path.string().c_str(), &reason);
     return {std::unique_ptr<Image>(image), reason ? reason : ""};
 }
 
