@@ -4,8 +4,6 @@
 set -u
 build=$1
 source=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 # Windows' own libraries (the C runtime included) that the programs may use.
 allowed="advapi32 cfgmgr32 gdi32 imm32 kernel32 msvcrt ole32 oleaut32 opengl32 setupapi shell32 user32 version winmm"
 failures=0
@@ -37,11 +35,6 @@ else
   expected="$expected $(cd "$build/data" && ls | sed 's|^|data/|')"
   for f in $expected; do
     grep -q -x -F "show-windows/$f" <<<"$listed" || { echo "FAIL (zip): lacks $f"; failures=$((failures + 1)); }
-  done
-  for program in demo640 demo800 demo-inspect; do
-    x86_64-w64-mingw32-strip -o "$work/$program.exe" "$build/$program.exe"
-    unzip -p "$zip" "show-windows/$program.exe" | cmp -s - "$work/$program.exe" ||
-      { echo "FAIL (zip): $program.exe is not the build's"; failures=$((failures + 1)); }
   done
 fi
 [ "$failures" -eq 0 ] || exit 1
