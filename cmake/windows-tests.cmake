@@ -10,9 +10,10 @@ set(TEST_ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 # Left out under Wine: a directory opened as a file fails with "Permission denied" on Windows,
 # not "Is a directory"; the out-of-memory death test's child runs its exit handlers with the
 # counting allocator still failing, which the C++ runtime ends with code 3; and the perspective
-# check reads a black pixel under Wine (not yet explained; the other renderer checks pass).
+# check reads a black pixel under Wine (not yet explained; the other renderer checks pass); the
+# music timing check's 50 ms tolerance is exceeded under Wine on a busy machine (70-130 ms).
 set(TEST_DISCOVERY_OPTIONS DISCOVERY_MODE PRE_TEST TEST_FILTER
-    "-OfflineMusic.OpenFailuresNameTheFileAndTheReason:TentacleTest.OutOfMemoryDuringInitEndsWithAMessage:RendererTest.SingleTextureIsPerspectiveCorrect")
+    "-OfflineMusic.OpenFailuresNameTheFileAndTheReason:TentacleTest.OutOfMemoryDuringInitEndsWithAMessage:RendererTest.SingleTextureIsPerspectiveCorrect:MusicTest.PlayingModuleAdvancesThePositionUntilStopped")
 # POSIX headers the tests' process helpers use, in the small form Windows needs.
 include_directories(${CMAKE_SOURCE_DIR}/tests/windows/include)
 # The Windows end-to-end scripts compare with the native build that made the data set.

@@ -128,7 +128,7 @@ if [ "$with_bench" = 1 ] && [ ! -f "$BENCH_STAMP" ]; then
   fetch "$BENCH_PIN"
   say "building Google Benchmark"
   cmake_build benchmark build-benchmark -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF \
-    -DBENCHMARK_ENABLE_WERROR=OFF
+    -DBENCHMARK_ENABLE_WERROR=OFF -DGIT_VERSION="${bench_version%%-*}"
   touch "$BENCH_STAMP"
 fi
 
