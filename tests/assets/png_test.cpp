@@ -100,7 +100,7 @@ struct Loaded {
 
 Loaded load(const fs::path& path) {
     Loaded got;
-    got.reason = loadPng(path.c_str(), &got.image);
+    got.reason = loadPng(path.string().c_str(), &got.image);
     return got;
 }
 

@@ -1,5 +1,6 @@
 // The OpenGL renderer against Mesa: state tables, texture names and what reaches the screen.
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# demo-inspect.exe under Wine reads 3DS and PNG files as the Linux build does: the same report for
+# every object and fixture (Windows line ends aside), and the same pixel bytes from png --raw.
+set -u
+source "$(dirname "$0")/lib/wine.sh"
+[ -x "$native/demo-inspect" ] || { echo "FAIL: no native $native/demo-inspect to compare with"; exit 1; }
+
+# Runs both builds with the same arguments from the same folder; compares exit codes and output.
+compare() {
+  local label=$1
+  shift
+  (cd "$here" && "$native/demo-inspect" "$@" >"$work/linux.out" 2>"$work/linux.err")
+  local linux=$?
+  (cd "$here" && "$source/scripts/windows-wine.sh" "$build/demo-inspect.exe" "$@" >"$work/windows.crlf" 2>"$work/windows.errcrlf")
+  local windows=$?
+  tr -d '\r' <"$work/windows.crlf" >"$work/windows.out"
+  tr -d '\r' <"$work/windows.errcrlf" >"$work/windows.err"
+  if [ "$linux" != "$windows" ] || ! cmp -s "$work/linux.out" "$work/windows.out" ||
+    ! cmp -s "$work/linux.err" "$work/windows.err"; then
+    fail "$label" "exit $windows against $linux on Linux; $(diff "$work/linux.out" "$work/windows.out" | head -5)$(diff "$work/linux.err" "$work/windows.err" | head -5)"
+    return 1
+  fi
+  checked=$((checked + 1))
+}
+checked=0
+
+here=$build/data
+while read -r file object; do
+  compare "$file $object" 3ds "$file" "$object"
+done <<'LIST'
+purple.3ds Text01
+purple.3ds Text02
+hjerte~1.3ds Shape02
+spiral.3ds Shape1
+ball2116.3ds Object01
+striber.3ds Cone01
+vexscene.3ds Box05
+vexscene.3ds dude
+vexscene.3ds briller
+vexpush1.3ds Shape1
+vexscene.3ds nosuchobject
+LIST
+here=$source/tests/fixtures/3ds
+for file in "$here"/*.3[dD][sS]; do
+  compare "$(basename "$file")" 3ds "$(basename "$file")" Box01
+done
+
+for file in "$source"/tests/fixtures/pngsuite/*.png "$build"/data/*.png; do
+  here=$(dirname "$file")
+  name=$(basename "$file")
+  (cd "$here" && "$native/demo-inspect" png "$name" --raw "$work/linux.raw" >/dev/null 2>&1)
+  (cd "$here" && "$source/scripts/windows-wine.sh" "$build/demo-inspect.exe" png "$name" --raw "$work/windows.raw" >/dev/null 2>&1)
+  if [ -f "$work/linux.raw" ] && ! cmp -s "$work/linux.raw" "$work/windows.raw"; then
+    fail "png --raw $name" "the bytes differ"
+  elif [ ! -f "$work/linux.raw" ] && [ -f "$work/windows.raw" ]; then
+    fail "png --raw $name" "Windows decoded a file that Linux refused"
+  fi
+  rm -f "$work/linux.raw" "$work/windows.raw"
+  compare "png $name" png "$name"
+done
+finish "demo-inspect.exe matches the Linux build on $checked runs"
