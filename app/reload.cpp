@@ -1,15 +1,15 @@
 // Watches the data folder's files by modification time and reloads those that change.
 #include "app/reload.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/assets.h"
 #include "app/datafiles.h"
+#include "assets/dataset.h"
 #include "app/music.h"
 #include "app/overlay.h"
 #include "app/seek.h"
@@ -19,10 +19,11 @@ namespace {
 
 struct WatchedFile {
     std::string name;
-    std::string path;  // built once, so a check allocates nothing
+    std::string path;
+    std::filesystem::path fsPath;  // built once, so a check allocates nothing
     bool present = false;
-    struct timespec mtime = {};
-    off_t size = 0;
+    std::filesystem::file_time_type mtime{};
+    std::uintmax_t size = 0;
 };
 
 std::vector<WatchedFile> watched;
@@ -30,16 +31,15 @@ std::chrono::steady_clock::time_point lastCheck;
 
 // Takes the file's current time and size; true when they differ from the recorded ones.
 bool changed(WatchedFile& f) {
-    struct stat st;
-    const bool present = stat(f.path.c_str(), &st) == 0;
-    const bool differs =
-        present != f.present ||
-        (present && (st.st_mtim.tv_sec != f.mtime.tv_sec || st.st_mtim.tv_nsec != f.mtime.tv_nsec ||
-                     st.st_size != f.size));
+    std::error_code error;
+    const auto mtime = std::filesystem::last_write_time(f.fsPath, error);
+    const bool present = !error;
+    const std::uintmax_t size = present ? std::filesystem::file_size(f.fsPath, error) : 0;
+    const bool differs = present != f.present || (present && (mtime != f.mtime || size != f.size));
     f.present = present;
     if (present) {
-        f.mtime = st.st_mtim;
-        f.size = st.st_size;
+        f.mtime = mtime;
+        f.size = size;
     }
     return differs;
 }
@@ -75,8 +75,9 @@ void startDataReload() {
     watched.clear();
     for (int i = 0; i <= kDataFileCount; ++i) {
         WatchedFile f;
-        f.name = i < kDataFileCount ? kDataFiles[i] : "font.png";
+        f.name = i < kDataFileCount ? kDataFiles[i] : kFileFont;
         f.path = dataPath(f.name.c_str());
+        f.fsPath = std::filesystem::u8path(f.path);
         changed(f);
         watched.push_back(f);
     }
