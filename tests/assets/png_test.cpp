@@ -221,7 +221,7 @@ TEST(PngLoad, DamagedAndForeignFilesFailWithAReason) {
     EXPECT_NE(missing.reason.find("cannot open"), std::string::npos) << missing.reason;
     // A failed load leaves no image behind, even where the holder had one.
     std::unique_ptr<Image> held;
-    ASSERT_EQ(loadPng((kSuite / "basn2c08.png").c_str(), &held), "");
+    ASSERT_EQ(loadPng((kSuite / "basn2c08.png").string().c_str(), &held), "");
     EXPECT_NE(loadPng("/nonexistent/file.png", &held), "");
     EXPECT_FALSE(held);
 }
