@@ -26,12 +26,7 @@ expect_seek() {
   [[ "$got" == "seek: order $want reached"* ]] || fail "seek $n: wanted order $want, got '$got'"
   echo "ok: $got"
 }
-win=""
-for _ in $(seq 100); do
-  win=$(xdotool search --name "Windows example title" 2>/dev/null | head -1)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
+wait_for_window
 [ -n "$win" ] || fail "the window never appeared"
 expect_seek 1 "10 row 4"
 xdotool key --window "$win" Right

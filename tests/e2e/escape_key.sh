@@ -12,12 +12,7 @@ start_xvfb
 cd "$work"
 SDL_AUDIODRIVER=dummy timeout -k 2 60 "$build/demo640" >out.txt 2>err.txt &
 demo=$!
-win=""
-for _ in $(seq 100); do
-  win=$(xdotool search --name "Windows example title" 2>/dev/null | head -1)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
+wait_for_window
 fail() { echo "FAIL: $*"; echo "--- stderr"; cat err.txt; exit 1; }
 [ -n "$win" ] || fail "the window never appeared"
 sleep 1.5  # let the show start drawing

@@ -12,12 +12,7 @@ cd "$work"
 SDL_AUDIODRIVER=dummy timeout -k 2 60 "$build/demo800" >out.txt 2>err.txt &
 demo=$!
 fail() { echo "FAIL: $*"; echo "--- stderr"; head -c 3000 err.txt; exit 1; }
-win=""
-for _ in $(seq 100); do
-  win=$(xdotool search --name "Windows example title" 2>/dev/null | head -1)
-  [ -n "$win" ] && break
-  sleep 0.1
-done
+wait_for_window
 [ -n "$win" ] || fail "the window never appeared"
 sleep 2  # the title scene's picture reaches every edge of the 4:3 area
 

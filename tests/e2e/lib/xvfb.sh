@@ -30,3 +30,13 @@ start_xvfb() {
 
 # The screen's size and depth, to tell whether a run left the display mode as it found it.
 screen_mode() { xdpyinfo | grep -E 'dimensions|depth of root'; }
+
+# Waits up to 10 s for the show's window and sets win to its id ("" when it never appears).
+wait_for_window() {
+  win=""
+  for _ in $(seq 100); do
+    win=$(xdotool search --name "Windows example title" 2>/dev/null | head -1)
+    [ -n "$win" ] && return
+    sleep 0.1
+  done
+}
