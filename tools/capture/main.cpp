@@ -21,13 +21,18 @@
 #include "platform/audio.h"
 #include "platform/capture.h"
 #include "platform/platform.h"
+#include "tools/capture/feed.h"
 #include "tools/capture/options.h"
 #include "tools/capture/process.h"
 #include "tools/capture/profile.h"
+#include "tools/capture/yuv.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Frames the show may run ahead of the encoder's feed.
+constexpr int kFeedSlots = 4;
 
 // The whole song up to the stop order, rendered before the show runs, with its positions.
 struct Track {
@@ -56,6 +61,7 @@ struct Capture {
     size_t nextReport = 0;
     TemporaryFile audioTemp;  // the music, for the encoder to read; outlives the encoder below
     EncoderProcess encoder;   // ffmpeg, reading the frames on its standard input
+    EncoderFeed feed;         // hands the frames to the encoder from a thread of its own
     FILE* timeline = nullptr;
     bool progressIsTerminal = false;
     bool writeVideo = false, writeFrames = false, writeAudio = false;
@@ -208,9 +214,11 @@ void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, vo
         if (!writeFramePng(c.options.framesDir + name, rgba, width, height))
             c.failure = "cannot write frames into " + c.options.framesDir;
     }
-    if (c.encoder.running() && c.failure.empty()) {
+    if (c.feed.running() && c.failure.empty()) {
         CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
-        if (!c.encoder.write(rgba, static_cast<size_t>(width) * height * 4))
+        if (width != c.options.width || height != c.options.height)
+            c.failure = "the offscreen window is not the size asked for";
+        else if (!c.feed.push(rgba))
             c.failure = "the encoder ffmpeg stopped taking frames for " + c.options.output;
     }
     printProgress(c, false);
@@ -248,18 +256,23 @@ bool startEncoder(Capture& c) {
         std::istringstream in(text);
         for (std::string w; in >> w;) args.push_back(w);
     };
-    words("ffmpeg -nostdin -y -loglevel error -f rawvideo -pix_fmt rgba -s");
-    args.push_back(std::to_string(o.width) + "x" + std::to_string(o.height));
+    // Frames come as YUV 4:2:0, top-down, padded to even sides (see yuv.h).
+    words("ffmpeg -nostdin -y -loglevel error -f rawvideo -pix_fmt yuv420p -s");
+    args.push_back(std::to_string(evenSide(o.width)) + "x" + std::to_string(evenSide(o.height)));
     words("-framerate");
     args.push_back(std::to_string(o.fps));
     words("-i pipe:0 -i");
     args.push_back("file:" + c.audioTemp.path);
-    words("-vf vflip,pad=ceil(iw/2)*2:ceil(ih/2)*2 -c:v libx264 -preset");
+    words("-c:v libx264 -preset");
     args.push_back(o.preset);
     words("-crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart");
     args.push_back("file:" + o.output);
     std::string error;
-    if (c.encoder.start(args, &error)) return true;
+    if (c.encoder.start(args, &error)) {
+        if (c.feed.start(c.encoder, o.width, o.height, kFeedSlots)) return true;
+        c.failure = "out of memory for the encoder's frame buffers";
+        return false;
+    }
     c.failure = error + "; it encodes " + o.output +
                 " (install ffmpeg, or write PNG frames with --frames DIR)";
     return false;
@@ -358,6 +371,8 @@ int main(int argc, char** argv) {
     startSamples = c.track.samples.data() + 2 * c.track.startFrame;
     if (c.encoder.running()) {
         CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
+        if (!c.feed.finish() && c.failure.empty())
+            c.failure = "the encoder ffmpeg stopped taking frames for " + o.output;
         std::string how;
         if (!c.encoder.finish(&how)) {
             if (c.failure.empty()) c.failure = "ffmpeg failed to encode " + o.output;

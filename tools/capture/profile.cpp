@@ -11,8 +11,8 @@ void CaptureProfile::setDrawingFromShowLoop(double showLoopSeconds) {
 }
 
 std::string CaptureProfile::report() const {
-    static const char* const kNames[] = {"music", "drawing", "read-back", "waiting for the encoder",
-                                         "writing PNG files"};
+    static const char* const kNames[] = {"music", "drawing", "finishing frames and read-back",
+                                         "waiting for the encoder", "writing PNG files"};
     static const CapturePhase kOrder[] = {CapturePhase::Drawing, CapturePhase::ReadBack,
                                           CapturePhase::Encoder, CapturePhase::Files,
                                           CapturePhase::Music};

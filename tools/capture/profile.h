@@ -30,7 +30,8 @@ class CaptureProfile {
     double seconds(CapturePhase phase) const { return seconds_[static_cast<int>(phase)]; }
     // Everything in the show loop that was not read-back, encoder or file time was drawing.
     void setDrawingFromShowLoop(double showLoopSeconds);
-    // "wall time: drawing 80.1 s, read-back 9.0 s, ..." with only the phases that took time.
+    // "wall time: drawing 80.1 s, finishing frames and read-back 9.0 s, ..." with only the phases
+    // that took time.
     std::string report() const;
 
   private:
