@@ -21,7 +21,7 @@ struct CaptureOptions {
     int width = 640, height = 480;
     std::vector<ShotRequest> shots;
     int untilOrder = 33;
-    MusicPosition start;   // --start: the first frame written is the first at or after it
+    MusicPosition start;  // --start: the first frame written is the first at or after it
     std::string dataDir;  // empty: as the show finds it
     std::string preset = "veryfast";  // x264's speed/size trade-off
     std::string timelinePath;         // when set, one line per frame: frame, ticks, order, row
