@@ -53,21 +53,21 @@ struct Pending {
 };
 Pending pending;
 
+// Sets `entry` to the GL function named `name` on the current context (null when it has none).
+template <typename Function>
+void lookUp(Function& entry, const char* name) {
+    entry = reinterpret_cast<Function>(platformGetProcAddress(name));
+}
+
 // Fetches the buffer entry points on the current context (GL 1.5 and later).
 void setUpReadBack() {
     readBack.set = true;
-    readBack.genBuffers =
-        reinterpret_cast<PFNGLGENBUFFERSPROC>(platformGetProcAddress("glGenBuffers"));
-    readBack.bindBuffer =
-        reinterpret_cast<PFNGLBINDBUFFERPROC>(platformGetProcAddress("glBindBuffer"));
-    readBack.bufferData =
-        reinterpret_cast<PFNGLBUFFERDATAPROC>(platformGetProcAddress("glBufferData"));
-    readBack.mapBuffer =
-        reinterpret_cast<PFNGLMAPBUFFERPROC>(platformGetProcAddress("glMapBuffer"));
-    readBack.unmapBuffer =
-        reinterpret_cast<PFNGLUNMAPBUFFERPROC>(platformGetProcAddress("glUnmapBuffer"));
-    readBack.deleteBuffers =
-        reinterpret_cast<PFNGLDELETEBUFFERSPROC>(platformGetProcAddress("glDeleteBuffers"));
+    lookUp(readBack.genBuffers, "glGenBuffers");
+    lookUp(readBack.bindBuffer, "glBindBuffer");
+    lookUp(readBack.bufferData, "glBufferData");
+    lookUp(readBack.mapBuffer, "glMapBuffer");
+    lookUp(readBack.unmapBuffer, "glUnmapBuffer");
+    lookUp(readBack.deleteBuffers, "glDeleteBuffers");
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     bool packBuffers =

@@ -13,6 +13,7 @@ work=$(mktemp -d)
 xvfb=""
 trap 'kill -9 $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/lib/xvfb.sh"
+source "$(dirname "$0")/lib/datafiles.sh"
 require_programs timeout awk sed xwininfo xdotool "$build/demo640"
 # The X server for the last case, started now so that a missing font fails the test at once. Until
 # then no run may see it: an error box there would hold the offscreen runs until they are cut off.
@@ -119,10 +120,7 @@ else
   elif ! grep -q -F "\"$work/empty/data\"" "$work/err.txt" || ! grep -q -F "\"$work/alone/data\"" "$work/err.txt"; then
     fail "$name" "the message does not name both folders looked in"
   else
-    missing=""
-    files=$(sed -n '/kDataFiles\[\] = {/,/};/p' "$source/app/datafiles.cpp" | grep -o '"[^"]*"' | tr -d '"')
-    [ -n "$files" ] || missing=" (no data file list in $source/app/datafiles.cpp)"
-    for f in $files; do grep -q -F "$f" "$work/err.txt" || missing="$missing $f"; done
+    missing=$(data_files_not_named "$source" "$work/err.txt")
     if [ -n "$missing" ]; then
       fail "$name" "the message does not name:$missing"
     else

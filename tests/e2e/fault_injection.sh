@@ -15,6 +15,7 @@ set -u
 build=$1
 source=$2
 source "$(dirname "$0")/lib/require.sh"
+source "$(dirname "$0")/lib/datafiles.sh"
 require_programs timeout awk sed stat "$build/demo640" "$build/demo-capture"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,7 +28,7 @@ cd "$work" || exit 1
 mkdir orig
 cp -r "$build/data" data
 # The files the show reads, from the program's own table.
-files=$(sed -n '/kDataFiles\[\] = {/,/};/p' "$source/app/datafiles.cpp" | grep -o '"[^"]*"' | tr -d '"')
+files=$(data_file_names "$source")
 [ -n "$files" ] || { echo "FAIL: no data file list in $source/app/datafiles.cpp"; exit 1; }
 failures=0
 accepted=0

@@ -7,6 +7,7 @@ set -u
 build=$1
 work=$(mktemp -d)
 demo=""
+xvfb=""
 trap 'kill -9 $xvfb $demo 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "$0")/lib/xvfb.sh"
 start_xvfb

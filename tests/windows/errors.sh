@@ -3,6 +3,7 @@
 # non-zero exit, without hanging; paths with spaces and accents work.
 set -u
 source "$(dirname "$0")/lib/wine.sh"
+source "$(dirname "$0")/../e2e/lib/datafiles.sh"
 
 # Runs demo640.exe (copied into folder $1, with the data beside it when $2 is "with-data") from
 # folder $3 in the background, with the rest of the arguments as environment; sets demo.
@@ -47,10 +48,7 @@ if ! dismiss_box; then
 elif [ "$code" -eq 0 ] || [ "$code" -ge 124 ]; then
   fail "$name" "exit code $code"
 else
-  missing=""
-  files=$(sed -n '/kDataFiles\[\] = {/,/};/p' "$source/app/datafiles.cpp" | grep -o '"[^"]*"' | tr -d '"')
-  [ -n "$files" ] || missing=" (no data file list in $source/app/datafiles.cpp)"
-  for f in $files; do grep -q -F "$f" "$work/err.txt" || missing="$missing $f"; done
+  missing=$(data_files_not_named "$source" "$work/err.txt")
   # Wine shows Unix folders on drive Z:, with backslashes.
   for dir in "$work/empty/data" "$work/alone/data"; do
     windows_dir="Z:$(echo "$dir" | tr / '\\')"

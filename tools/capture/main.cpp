@@ -217,7 +217,8 @@ void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, vo
     if (c.feed.running() && c.failure.empty()) {
         CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
         if (width != c.options.width || height != c.options.height)
-            c.failure = "the offscreen window is not the size asked for";
+            c.failure = "the offscreen window came out " + std::to_string(width) + "x" +
+                        std::to_string(height) + ", not the size asked for";
         else if (!c.feed.push(rgba))
             c.failure = "the encoder ffmpeg stopped taking frames for " + c.options.output;
     }
