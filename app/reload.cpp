@@ -9,10 +9,10 @@
 
 #include "app/assets.h"
 #include "app/datafiles.h"
-#include "assets/dataset.h"
 #include "app/music.h"
 #include "app/overlay.h"
 #include "app/seek.h"
+#include "assets/dataset.h"
 #include "platform/audio.h"
 
 namespace {
