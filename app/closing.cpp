@@ -55,7 +55,8 @@ void drawLogo() {
 }
 
 void drawClosingFrame() {
-    if (musicOrder.load() == 32) setClosingFade((128 - musicRow.load()) * 0.0078125f);
+    const MusicPosition at = musicPosition();
+    if (at.order == 32) setClosingFade((128 - at.row) * 0.0078125f);
     gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
     gRenderer->setBlendMode(GLS_UNTEXTURED);
     fillScreen(closingFade * 0.9453125f, closingFade * 0.7109375f, closingFade * 0.02734375f);
@@ -67,8 +68,7 @@ void drawClosingFrame() {
     gRenderer->bindTexture0(texPlettet);
     tentacleField.render(0, sceneTime * 0.03f);
 
-    const int order = musicOrder.load();
-    if ((order == 31 && musicRow.load() < 64) || order > 31) drawLogo();
+    if ((at.order == 31 && at.row < 64) || at.order > 31) drawLogo();
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ MusicPosition devSeekTarget(SeekRequest request, MusicPosition at) {
 
 bool devModeWantsRestart() {
     if (!gDevMode.enabled) return false;
-    const MusicPosition at{musicOrder.load(), musicRow.load()};
+    const MusicPosition at = musicPosition();
     if (gDevMode.loopToggle) {
         // L: loop the order playing now, or stop looping.
         gDevMode.loopToggle = false;

@@ -5,19 +5,16 @@
 #include "platform/audio.h"
 #include "platform/platform.h"
 
-std::atomic<int32_t> musicRow{0};
-std::atomic<int32_t> musicOrder{0};
+std::atomic<uint32_t> musicPositionWord{0};
 std::atomic<float> syncTime{0.0f};
 
 void resetMusicPosition() {
-    musicRow = 0;
-    musicOrder = 0;
+    musicPositionWord = 0;
     syncTime = 0.0f;
 }
 
 void onMusicPosition(uint32_t, uint32_t, uint32_t data) {
-    musicRow.store(static_cast<int32_t>(data >> 16));
-    musicOrder.store(static_cast<int32_t>(data & 0xFFFFu));
+    musicPositionWord.store(data);
     const uint32_t tick = platformTicks();
     // The clock's start tick is written once, by the main thread's first clock update.
     const float startTick = clockStartTick;
@@ -25,6 +22,10 @@ void onMusicPosition(uint32_t, uint32_t, uint32_t data) {
         syncTime.store(0.0f);
     else
         syncTime.store(static_cast<float>((static_cast<double>(tick) - startTick) * 0.001));
+}
+
+void setMusicPosition(int32_t order, int32_t row) {
+    musicPositionWord.store(packPosition(order, row));
 }
 
 void startMusicSync(uint32_t handle) {

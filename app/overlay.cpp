@@ -121,7 +121,8 @@ void OverlayRenderer::present() {
     lastPresent_ = t;
     if (gDevMode.overlay && texFont != 0) {
         static OverlayText text;
-        formatOverlay(musicOrder.load(), musicRow.load(), frameMs_, message, text);
+        const MusicPosition at = musicPosition();
+        formatOverlay(at.order, at.row, frameMs_, message, text);
         drawOverlay(*inner_, text);
     }
     inner_->present();

@@ -54,7 +54,7 @@ void reload(const WatchedFile& f) {
         error = check.open(f.path.c_str());
         if (error.empty()) {
             forgetSeekTimeline();
-            requestRestart(MusicPosition{musicOrder.load(), musicRow.load()});
+            requestRestart(musicPosition());
         } else {
             error += "\n";
         }

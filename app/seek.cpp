@@ -37,7 +37,7 @@ std::string forwardModule;
 std::chrono::steady_clock::time_point forwardBegan;
 
 bool reachedStart() {
-    MusicPosition now{musicOrder.load(), musicRow.load()};
+    const MusicPosition now = musicPosition();
     return !positionBefore(now, start);
 }
 

@@ -3,15 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// A music position: order and row.
-struct MusicPosition {
-    int order = 0;
-    int row = 0;
-};
+#include "app/music.h"
 
-inline bool positionBefore(MusicPosition a, MusicPosition b) {
-    return a.order < b.order || (a.order == b.order && a.row < b.row);
-}
 
 // The parts of the show in play order, each with the order that ends it; the closing sequence
 // ends at order 33, the end of the show.

@@ -128,7 +128,8 @@ int runBlobScene() {
     float zoom = kRestZoom;
 
     return runSceneLoop(kEndOrder, [&] {
-        const int order = musicOrder.load(), row = musicRow.load();
+        const MusicPosition at = musicPosition();
+        const int order = at.order, row = at.row;
         const float p = sceneTime * 0.2f;
         scenePhase = p;
         drawCone(camera, p);

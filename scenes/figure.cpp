@@ -93,7 +93,8 @@ int runFigureScene() {
     gRenderer->bindTexture1(0);
 
     const int result = runSceneLoop(kEndOrder, [&] {
-        const int order = musicOrder.load(), row = musicRow.load();
+        const MusicPosition at = musicPosition();
+        const int order = at.order, row = at.row;
         drawSet(camera, sceneTime * 0.625f, order, row);
         drawCaption(row);
     });

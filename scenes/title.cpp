@@ -80,7 +80,8 @@ void drawWords() {
     gRenderer->bindTexture0(texOs);
     gRenderer->setBlendMode(GLS_BLEND_ALPHA);
     gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
-    const int order = musicOrder.load(), row = musicRow.load();
+    const MusicPosition at = musicPosition();
+    const int order = at.order, row = at.row;
     MeshVertex quad[4];
     for (const TitleWord& w : kWords)
         if (wordShown(w, order, row))

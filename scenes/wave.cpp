@@ -159,7 +159,8 @@ int runWaveScene() {
             scenePhase = p;
         },
         [&] {
-            const int order = musicOrder.load(), row = musicRow.load();
+            const MusicPosition at = musicPosition();
+            const int order = at.order, row = at.row;
             drawBackground(p);
             drawTube(camera, p);
             if (order >= 11) drawLeftColumn(order, row);

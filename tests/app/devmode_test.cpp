@@ -109,8 +109,7 @@ TEST_F(DevModeTest, KeysActOnlyInDevelopmentModeAndEscapeAlwaysQuits) {
     enable();
     // Inside the Wave scene (orders 9 to 14), each seek key ends the frame loops with a restart
     // at its target.
-    musicOrder = 10;
-    musicRow = 5;
+    setMusicPosition(10, 5);
     const std::pair<int, MusicPosition> seeks[] = {{kKeyLeft, {9, 0}},
                                                    {kKeyRight, {11, 0}},
                                                    {kKeyPageUp, {3, 0}},
@@ -129,16 +128,14 @@ TEST_F(DevModeTest, KeysActOnlyInDevelopmentModeAndEscapeAlwaysQuits) {
     platformPostKeyDown(kKeyL);
     EXPECT_EQ(pumpMessages(), 0);
     EXPECT_TRUE(gDevMode.overlay && gDevMode.looping);
-    musicOrder = 11;
-    musicRow = 0;
+    setMusicPosition(11, 0);
     EXPECT_EQ(pumpMessages(), kPumpRestart);
     ASSERT_TRUE(takeRestart());
     EXPECT_EQ(startPosition().order, 10);
     platformPostKeyDown(kKeyL);
     EXPECT_EQ(pumpMessages(), 0);  // looping stopped
     setStartPosition(MusicPosition{});
-    musicOrder = 0;
-    musicRow = 0;
+    setMusicPosition(0, 0);
 
     platformPostKeyDown(kKeyEscape);
     EXPECT_EQ(pumpMessages(), 1);

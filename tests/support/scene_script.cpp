@@ -142,8 +142,7 @@ SceneScript::~SceneScript() {
 }
 
 void SceneScript::setMusic(int order, int row) {
-    musicRow = row;
-    musicOrder = order;
+    setMusicPosition(order, row);
     syncTime = clockStartTick == -1.0f ? 0.0f : (float(platformTicks()) - clockStartTick) * 0.001f;
 }
 
