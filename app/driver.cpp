@@ -88,6 +88,7 @@ int runDemo(int width, int height, int bitsPerPixel) {
         }
         if (!restartPending()) runClosingSequence();
         endFastForward();
+        if (!seekFailure().empty()) return failAfterOpen(seekFailure());
         if (gQuitRequested || !takeRestart()) break;
         stopMusic();
         resetShowState();

@@ -8,6 +8,7 @@
 #include "app/options.h"
 #include "app/seek.h"
 #include "app/window.h"
+#include "platform/audio.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
@@ -34,6 +35,18 @@ int main(int argc, char** argv) {
     gScreenWidth = SHOW_SCREEN_WIDTH;
     gScreenHeight = SHOW_SCREEN_HEIGHT;
     chooseDataDir();
+    // Positions are checked against the module before anything opens; a module that cannot
+    // be read is left to the data check, which names every missing file at once.
+    if (options.startGiven || options.loopGiven) {
+        OfflineMusic music;
+        if (music.open(dataPath(kModuleFile).c_str()).empty()) {
+            const std::string bad = checkOptionPositions(options, music);
+            if (!bad.empty()) {
+                std::fprintf(stderr, "%s: %s\n", program, bad.c_str());
+                return 2;
+            }
+        }
+    }
     std::string error = platformInit();
     if (error.empty())
         error = platformCreateWindow(gScreenWidth, gScreenHeight, "Windows example title");

@@ -1,7 +1,10 @@
 // Parsing of the show's command line; no SDL, so it runs before anything is opened.
 #include "app/options.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "platform/audio.h"
 
 namespace {
 
@@ -79,6 +82,28 @@ OptionsResult parseShowOptions(int argc, const char* const* argv, ShowOptions& o
     }
     out = o;
     return OptionsResult::Run;
+}
+
+std::string checkOptionPositions(const ShowOptions& options, const OfflineMusic& music) {
+    auto text = [](MusicPosition p) {
+        return std::to_string(p.order) + ":" + std::to_string(p.row);
+    };
+    std::string why;
+    if (options.startGiven && !(why = checkShowPosition(music, options.start)).empty())
+        return "--start " + text(options.start) + ": " + why;
+    if (options.loopGiven) {
+        if (!(why = checkShowPosition(music, options.loopFrom)).empty())
+            return "--loop from " + text(options.loopFrom) + ": " + why;
+        // The loop's end may be the start of the order after the last row it plays.
+        MusicPosition last = options.loopTo;
+        if (last.row == 0 && last.order > 0) {
+            --last.order;
+            last.row = std::max(0, music.rowsInOrder(last.order) - 1);
+        }
+        if (!(why = checkShowPosition(music, last)).empty())
+            return "--loop to " + text(options.loopTo) + ": " + why;
+    }
+    return std::string();
 }
 
 std::string showUsage(const char* program) {

@@ -21,5 +21,8 @@ bool parseMusicPosition(const std::string& text, MusicPosition& out);
 // Parses the show's command line. Error: *error says what was wrong (without the program name).
 OptionsResult parseShowOptions(int argc, const char* const* argv, ShowOptions& out,
                                std::string* error);
+// Checks --start and --loop against the module: "" when the show can play them, else the
+// option and why not.
+std::string checkOptionPositions(const ShowOptions& options, const OfflineMusic& music);
 // The help text: every option and every key.
 std::string showUsage(const char* program);

@@ -1,6 +1,7 @@
 // Starting the show at a music position: fast-forward on a virtual clock, then hand back.
 #include "app/seek.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,7 @@ uint64_t forwardFrame = 0;
 std::string forwardModule;
 // When the way to the start position began: the seek key, or the start of the fast-forward.
 std::chrono::steady_clock::time_point forwardBegan;
+std::string arrivalError;  // why the music could not start where a fast-forward arrived
 
 bool reachedStart() {
     const MusicPosition now = musicPosition();
@@ -66,10 +68,13 @@ void arriveInRealTime() {
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - forwardBegan)
             .count();
-    std::fprintf(stderr, "seek: order %d row %d reached in %.0f ms\n", start.order, start.row, ms);
     platformResumeRealTicks(platformTicks());
-    std::string error = startMusicAt(forwardModule.c_str(), start.order, start.row);
-    if (!error.empty()) std::fprintf(stderr, "demo: %s", error.c_str());
+    arrivalError = startMusicAt(forwardModule.c_str(), start.order, start.row);
+    if (!arrivalError.empty()) {
+        platformPostQuit();  // the show cannot go on without its music: the loops end
+        return;
+    }
+    std::fprintf(stderr, "seek: order %d row %d reached in %.0f ms\n", start.order, start.row, ms);
 }
 
 }  // namespace
@@ -82,6 +87,19 @@ const char* sceneNameAt(int order) {
     for (const SceneSpan& span : kSceneSpans)
         if (order < span.endOrder) return span.name;
     return "end";
+}
+
+std::string checkShowPosition(const OfflineMusic& music, MusicPosition at) {
+    const int showEnd = kSceneSpans[kSceneSpanCount - 1].endOrder;
+    const int orders = std::min(showEnd, static_cast<int>(music.orderCount()));
+    if (at.order >= orders)
+        return "order " + std::to_string(at.order) + " is past the show's last order, " +
+               std::to_string(orders - 1);
+    const int rows = music.rowsInOrder(at.order);
+    if (at.row >= rows)
+        return "order " + std::to_string(at.order) + " has " + std::to_string(rows) +
+               " rows (0 to " + std::to_string(rows - 1) + ")";
+    return std::string();
 }
 
 void requestRestart(MusicPosition position) {
@@ -135,6 +153,10 @@ void endFastForward() {
     if (!forwarding) return;
     forwarding = false;
     gRenderer = realRenderer;
+}
+
+const std::string& seekFailure() {
+    return arrivalError;
 }
 
 void forgetSeekTimeline() {

@@ -5,6 +5,7 @@
 
 #include "app/music.h"
 
+class OfflineMusic;
 
 // The parts of the show in play order, each with the order that ends it; the closing sequence
 // ends at order 33, the end of the show.
@@ -16,6 +17,10 @@ extern const SceneSpan kSceneSpans[];
 extern const int kSceneSpanCount;
 // The name of the part playing at `order` ("end" past the last).
 const char* sceneNameAt(int order);
+
+// Whether the show can start at `at` with the module `music`: "" when it can, else why not
+// (an order past the show's end or the song's, a row past its order's pattern).
+std::string checkShowPosition(const OfflineMusic& music, MusicPosition at);
 
 // Where the next run of the show starts; {0, 0}, the default, plays from the beginning.
 void setStartPosition(MusicPosition position);
@@ -42,6 +47,10 @@ bool restartPending();
 bool takeRestart();
 // The pump's value while a restart waits: non-zero, so every frame loop ends.
 constexpr int kPumpRestart = 2;
+
+// Why the music could not start where the real-time fast-forward arrived ("" when it did); the
+// show has been asked to end.
+const std::string& seekFailure();
 
 // Forgets the positions rendered for earlier seeks (the module file has changed).
 void forgetSeekTimeline();

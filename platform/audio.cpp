@@ -107,6 +107,17 @@ bool OfflineMusic::seek(int32_t order, int32_t row) {
     return true;
 }
 
+int32_t OfflineMusic::orderCount() const {
+    return module_ ? openmpt_module_get_num_orders(module_) : 0;
+}
+
+int32_t OfflineMusic::rowsInOrder(int32_t order) const {
+    if (!module_ || order < 0 || order >= openmpt_module_get_num_orders(module_)) return 0;
+    const int32_t pattern = openmpt_module_get_order_pattern(module_, order);
+    if (pattern < 0 || pattern >= openmpt_module_get_num_patterns(module_)) return 0;
+    return openmpt_module_get_pattern_num_rows(module_, pattern);
+}
+
 void OfflineMusic::close() {
     if (module_) openmpt_module_destroy(module_);
     module_ = nullptr;

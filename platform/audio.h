@@ -44,6 +44,10 @@ class OfflineMusic {
     // Moves playback to the start of (order, row); frames and reports count from there as if
     // the song began at that row. False when there is no such position.
     bool seek(int32_t order, int32_t row);
+    // Orders in the song, and the rows of the pattern that `order` plays: 0 for an order that
+    // does not exist or plays no pattern.
+    int32_t orderCount() const;
+    int32_t rowsInOrder(int32_t order) const;
     // Mixes as cheaply as libopenmpt can (no interpolation, no volume ramps), for a caller that
     // wants the positions and not the sound; the positions are the same.
     void mixCheaply();

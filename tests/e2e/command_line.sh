@@ -20,5 +20,13 @@ for demo in demo640 demo800; do
     [ "$code" -eq 2 ] || fail "$demo $args exited $code, not 2"
     grep -q "see .*--help" err.txt || fail "$demo $args: no message on stderr"
   done
+  # Positions the module does not have are refused before anything opens, naming the row count.
+  for args in "--start 5:200" "--start 40" "--dev --loop 5:10-5:130"; do
+    # shellcheck disable=SC2086
+    env -u DISPLAY SDL_VIDEODRIVER=none timeout -k 2 20 "$build/$demo" $args >out.txt 2>err.txt
+    code=$?
+    [ "$code" -eq 2 ] || fail "$demo $args exited $code, not 2"
+    grep -qE "has 128 rows|last order" err.txt || fail "$demo $args: the message does not say why"
+  done
 done
 echo "ok: --help lists every option and key; bad options exit 2 with a message"
