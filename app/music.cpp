@@ -1,6 +1,8 @@
 // The music stage of the driver and the position callback that times the show.
 #include "app/music.h"
 
+#include <utility>
+
 #include "app/clock.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
@@ -32,6 +34,31 @@ void startMusicSync(uint32_t handle) {
     audioSetPositionSync(handle, onMusicPosition);
 }
 
+namespace {
+
+std::string heldModulePath;
+std::vector<uint8_t> heldModule;
+
+}  // namespace
+
+const std::vector<uint8_t>& showModule(const char* modulePath, std::string* error) {
+    error->clear();
+    if (heldModulePath != modulePath || heldModule.empty()) {
+        heldModulePath.clear();
+        *error = readMusicFile(modulePath, heldModule);
+        if (error->empty())
+            heldModulePath = modulePath;
+        else
+            heldModule.clear();
+    }
+    return heldModule;
+}
+
+void adoptShowModule(const char* modulePath, std::vector<uint8_t>&& bytes) {
+    heldModulePath = modulePath;
+    heldModule = std::move(bytes);
+}
+
 std::string startMusic(const char* modulePath) {
     return startMusicAt(modulePath, 0, 0);
 }
@@ -40,7 +67,10 @@ std::string startMusicAt(const char* modulePath, int order, int row) {
     audioVersion();
     audioInit();
     uint32_t handle = 0;
-    const std::string error = audioLoadMusic(modulePath, &handle);
+    std::string error;
+    const std::vector<uint8_t>& bytes = showModule(modulePath, &error);
+    if (error.empty())
+        error = audioLoadMusicMemory(bytes.data(), bytes.size(), modulePath, &handle);
     if (!error.empty()) {
         audioFree();
         return error;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A music position: order and row.
 struct MusicPosition {
@@ -49,6 +50,14 @@ void resetMusicPosition();
 void onMusicPosition(uint32_t sync, uint32_t channel, uint32_t data);
 // Installs onMusicPosition as the position callback of the playing module.
 void startMusicSync(uint32_t handle);
+
+// The module as the show plays it: its file is read once, and every later use (a restart, a
+// seek's timeline) takes the same bytes, so a file changed on disk meanwhile cannot slip in
+// unchecked. Returns the bytes of `modulePath`, reading the file when it is not the one held;
+// on failure *error names the file and the bytes are empty.
+const std::vector<uint8_t>& showModule(const char* modulePath, std::string* error);
+// Makes `bytes` (already checked) the module of `modulePath` from now on.
+void adoptShowModule(const char* modulePath, std::vector<uint8_t>&& bytes);
 
 // The driver's music stage: opens the module at `modulePath`, starts output (silently in real
 // time when no audio device opens), installs the sync and starts playback. Returns an empty

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/assets.h"
@@ -48,13 +49,23 @@ void reload(const WatchedFile& f) {
     if (!f.present) return;  // removed: keep what is loaded; a new copy is taken when it returns
     std::string error;
     if (f.name == kModuleFile) {
-        // A module that reads is taken by restarting the show where it stands; one that does
-        // not leaves the playing music alone.
+        // A module that reads and can play the current position is taken by restarting the
+        // show there, from the very bytes checked; any other leaves the playing music alone.
+        std::vector<uint8_t> bytes;
         OfflineMusic check;
-        error = check.open(f.path.c_str());
+        const MusicPosition at = musicPosition();
+        error = readMusicFile(f.path.c_str(), bytes);
+        if (error.empty()) error = check.openMemory(bytes.data(), bytes.size(), f.path.c_str());
         if (error.empty()) {
+            const std::string why = checkShowPosition(check, at);
+            if (!why.empty())
+                error = "the music in " + f.path + " cannot play on from here: " + why +
+                        "; the old music plays on";
+        }
+        if (error.empty()) {
+            adoptShowModule(f.path.c_str(), std::move(bytes));
             forgetSeekTimeline();
-            requestRestart(musicPosition());
+            requestRestart(at);
         } else {
             error += "\n";
         }

@@ -176,7 +176,9 @@ std::string fastForwardInRealTime(const char* modulePath) {
         forwardModule = modulePath;
     }
     if (!timelineMusic.isOpen() && timeline.empty()) {
-        const std::string error = timelineMusic.open(modulePath);
+        std::string error;
+        const std::vector<uint8_t>& bytes = showModule(modulePath, &error);
+        if (error.empty()) error = timelineMusic.openMemory(bytes.data(), bytes.size(), modulePath);
         if (!error.empty()) return error + "\n";
         timelineMusic.mixCheaply();
         timeline.reserve(4096);

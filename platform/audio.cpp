@@ -22,8 +22,10 @@ constexpr int kClockBlockFrames = 256;          // 5.8 ms: the silent clock's re
 constexpr size_t kReportCapacity = 64;          // far more rows than one block can begin
 constexpr uint32_t kSyncId = 1;
 
-// Reads the whole file at `path` into `bytes`; "" on success, else the failure naming the file.
-std::string readFile(const char* path, std::vector<uint8_t>& bytes) {
+}  // namespace
+
+std::string readMusicFile(const char* path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
     FILE* f = std::fopen(path, "rb");
     if (!f) return std::string("cannot open the music file ") + path + ": " + std::strerror(errno);
     uint8_t chunk[65536];
@@ -39,8 +41,6 @@ std::string readFile(const char* path, std::vector<uint8_t>& bytes) {
     return "";
 }
 
-}  // namespace
-
 OfflineMusic::OfflineMusic() = default;
 
 OfflineMusic::~OfflineMusic() {
@@ -49,7 +49,7 @@ OfflineMusic::~OfflineMusic() {
 
 std::string OfflineMusic::open(const char* path) {
     std::vector<uint8_t> bytes;
-    const std::string error = readFile(path, bytes);
+    const std::string error = readMusicFile(path, bytes);
     if (!error.empty()) return error;
     return openMemory(bytes.data(), bytes.size(), path);
 }
@@ -523,10 +523,19 @@ bool audioIsSilent() {
 
 std::string audioLoadMusic(const char* path, uint32_t* handle) {
     *handle = 0;
+    std::vector<uint8_t> bytes;
+    const std::string error = readMusicFile(path, bytes);
+    if (!error.empty()) return error;
+    return audioLoadMusicMemory(bytes.data(), bytes.size(), path, handle);
+}
+
+std::string audioLoadMusicMemory(const void* data, size_t size, const char* name,
+                                 uint32_t* handle) {
+    *handle = 0;
     if (player.playing.load())
-        return std::string("cannot load the music file ") + path + ": another module is playing";
+        return std::string("cannot load the music file ") + name + ": another module is playing";
     player.handle = 0;
-    const std::string error = player.music.open(path);
+    const std::string error = player.music.openMemory(data, size, name);
     if (!error.empty()) return error;
     player.handle = ++player.lastHandle;
     *handle = player.handle;

@@ -26,6 +26,9 @@ inline uint32_t packPosition(int32_t order, int32_t row) {
     return (static_cast<uint32_t>(row) << 16) | (static_cast<uint32_t>(order) & 0xFFFFu);
 }
 
+// Reads a whole module file into `bytes`; "" on success, else the failure naming the file.
+std::string readMusicFile(const char* path, std::vector<uint8_t>& bytes);
+
 // Plays a module without any device, block by block, on demand. Each row's start is found
 // to the frame: libopenmpt moves to a new row only when it renders that row's first frame,
 // so the player renders frame by frame across every predicted tick boundary and in bulk
@@ -107,6 +110,8 @@ bool audioIsSilent();
 // Loads the module to play (one at a time, replacing any other) and sets *handle to its handle.
 // Returns "" on success; otherwise *handle is 0 and the text names the file and the reason.
 std::string audioLoadMusic(const char* path, uint32_t* handle);
+// As audioLoadMusic, from a module held in memory (copied); `name` stands for the file.
+std::string audioLoadMusicMemory(const void* data, size_t size, const char* name, uint32_t* handle);
 // Starts output; until a module plays it is silence.
 void audioStart();
 // Installs `proc` as the position callback of `handle`; returns the sync's id, 0 if unknown.

@@ -349,6 +349,30 @@ TEST_F(DevModeTest, ChangedFilesAreReloadedBeforeTheNextFrameAndDamagedOnesRefus
     EXPECT_EQ(after.y, 2.0f * before.y);
     EXPECT_EQ(after.z, 2.0f * before.z);
     EXPECT_EQ(meshBall.faces.faces, faces);  // the scene's face lists still point at it
+
+    // A module is taken only when it reads and can play on from where the show stands; any
+    // other keeps the old music, with the reason said.
+    const std::string module = dir + "/" + kModuleFile;
+    const std::string good = readFile(module);
+    std::string shortSong = good;
+    for (size_t k = 3; k < 35; ++k) shortSong[0xC0 + k] = '\xFF';  // the order list ends at 3
+    script.setMusic(6, 10);
+    for (const std::string& bad : {std::string("not a module"), shortSong}) {
+        writeFile(module, bad, 15);
+        testing::internal::CaptureStderr();
+        checkDataFilesNow();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(restartPending()) << said;
+        EXPECT_NE(said.find(module), std::string::npos) << said;
+    }
+    writeFile(module, good, 20);
+    checkDataFilesNow();
+    ASSERT_TRUE(restartPending());
+    takeRestart();
+    EXPECT_EQ(startPosition().order, 6);
+    EXPECT_EQ(startPosition().row, 10);
+    setStartPosition(MusicPosition{});
+    forgetSeekTimeline();
     chooseDataDir(SHOW_DATA_DIR);
     installTestAssets();
 }
