@@ -9,6 +9,7 @@
 #include "app/seek.h"
 #include "app/window.h"
 #include "platform/platform.h"
+#include "render/device.h"
 
 int main(int argc, char** argv) {
     const char* program = argc > 0 && argv[0] ? argv[0] : "demo";
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     else if (options.loopGiven)
         setStartPosition(options.loopFrom);
     enableDevMode(options);
+    selectRenderer(options.renderer);
 
     gScreenWidth = SHOW_SCREEN_WIDTH;
     gScreenHeight = SHOW_SCREEN_HEIGHT;
