@@ -12,8 +12,8 @@
 //   treats as that unit's texturing off; a shader would read black from it, so such a unit counts
 //   as off here. The program is chosen from the two units that are on.
 // - GL_RGB5 and GL_RGBA4 do not exist as ES 2.0 internal formats: the pixels are quantised on
-//   upload to the values llvmpipe's B5G6R5 and B4G4R4A4 textures give (RGB5 reads alpha 1).
-// - Quads become the two triangles GL's quad decomposition gives (a b d, b c d).
+//   upload to the values llvmpipe's 5-bit and 4-bit textures give (RGB5 reads alpha 1).
+// - Quads become the two triangles llvmpipe's GL makes of them (a b c, a c d).
 // - A batch is every draw between two changes of state: its vertices go into one buffer with one
 //   glBufferData and are drawn with one glDrawArrays.
 #include "render/renderer_gles2.h"
@@ -371,11 +371,12 @@ void GLES2Renderer::setState(int state, int value) {
     }
 }
 
-// Quantises one 8-bit channel to `bits` and back, as llvmpipe stores and samples it.
+// Quantises one 8-bit channel to `bits` (4 or 5) and back, as llvmpipe stores it (rounded) and
+// samples it (widened by repeating the bits).
 inline uint8_t quantise(uint8_t v, int bits) {
     const int top = (1 << bits) - 1;
     const int q = (v * top + 127) / 255;
-    return static_cast<uint8_t>((q * 255 + top / 2) / top);
+    return static_cast<uint8_t>((q << (8 - bits)) | (q >> (2 * bits - 8)));
 }
 
 void GLES2Renderer::specify(int texture, const Image* image, int format) {
@@ -406,9 +407,9 @@ void GLES2Renderer::specify(int texture, const Image* image, int format) {
             const size_t n = static_cast<size_t>(w) * h * 4;
             if (upload_.size() < n) upload_.resize(n);
             for (size_t i = 0; i < n; i += 4) {
-                if (format == GLS_FORMAT_RGB5) {  // stored as 5, 6, 5 bits and no alpha
+                if (format == GLS_FORMAT_RGB5) {  // stored as 5 bits a channel and no alpha
                     upload_[i] = quantise(pixels[i], 5);
-                    upload_[i + 1] = quantise(pixels[i + 1], 6);
+                    upload_[i + 1] = quantise(pixels[i + 1], 5);
                     upload_[i + 2] = quantise(pixels[i + 2], 5);
                     upload_[i + 3] = 255;
                 } else {
@@ -460,7 +461,7 @@ void GLES2Renderer::drawTriangleDual(const MeshVertex* a, const MeshVertex* b,
 void GLES2Renderer::drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
                              const MeshVertex* d) {
     StreamVertex* out = reserve(6);
-    for (const MeshVertex* v : {a, b, d, b, c, d})
+    for (const MeshVertex* v : {a, b, c, a, c, d})
         *out++ = {v->sx, v->sy, 1.0f, v->r, v->g, v->b, v->a, v->u0, v->v0, 1.0f, v->u1, v->v1};
     s_.unit1[0] = d->u1;
     s_.unit1[1] = d->v1;
