@@ -25,6 +25,7 @@ PlatformSwapHook swapHook = nullptr;        // a frame grabber (capture) at each
 PlatformReleaseHook releaseHook = nullptr;  // and before the context is released
 std::string noFormatReason;  // why the window has no GL format at all; empty when it has one
 bool es2Requested = false;   // an OpenGL ES 2.0 context is wanted (the ES 2.0 renderer)
+int windowDoubleBuffer = 0;  // the double buffering the window's format was asked with
 
 // The clock before holds are taken out.
 uint32_t sourceTicks() {
@@ -104,6 +105,7 @@ std::string platformCreateWindow(int width, int height, const char* title) {
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, f.depthBits);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, f.doubleBuffer);
         window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
+        windowDoubleBuffer = f.doubleBuffer;
         if (window) break;
         if (noFormatReason.empty()) noFormatReason = SDL_GetError();
     }
@@ -235,7 +237,10 @@ std::string platformSetPixelFormat() {
 std::string platformCheckPixelFormat() {
     int depthBits = 0, doubleBuffer = 0;
     if (SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depthBits) != 0) depthBits = 0;
-    if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0) doubleBuffer = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0)
+        // An ES context cannot be asked (no GL_DOUBLEBUFFER there): its surface has the format
+        // the window was made with.
+        doubleBuffer = es2Requested ? windowDoubleBuffer : 0;
     if (depthBits <= 0) return "the OpenGL pixel format of the window has no depth buffer";
     // An offscreen pbuffer has one buffer; its frames are read back, never shown half-drawn.
     if (!doubleBuffer && !offscreenDriver())
