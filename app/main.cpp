@@ -10,6 +10,7 @@
 #include "app/window.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
+#include "render/device.h"
 
 int main(int argc, char** argv) {
     const char* program = argc > 0 && argv[0] ? argv[0] : "demo";
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     else if (options.loopGiven)
         setStartPosition(options.loopFrom);
     enableDevMode(options);
+    selectRenderer(options.renderer);
 
     gScreenWidth = SHOW_SCREEN_WIDTH;
     gScreenHeight = SHOW_SCREEN_HEIGHT;

@@ -44,7 +44,8 @@ OptionsResult parseShowOptions(int argc, const char* const* argv, ShowOptions& o
             o.dev = true;
             continue;
         }
-        const bool takesValue = arg == "--start" || arg == "--from" || arg == "--loop";
+        const bool takesValue =
+            arg == "--start" || arg == "--from" || arg == "--loop" || arg == "--renderer";
         if (!takesValue) {
             *error = "unknown option \"" + arg + "\"";
             return OptionsResult::Error;
@@ -54,7 +55,12 @@ OptionsResult parseShowOptions(int argc, const char* const* argv, ShowOptions& o
             return OptionsResult::Error;
         }
         const std::string value = argv[++i];
-        if (arg == "--loop") {
+        if (arg == "--renderer") {
+            if (!parseRendererName(value.c_str(), o.renderer)) {
+                *error = "--renderer wants gl1 or gles2, not \"" + value + "\"";
+                return OptionsResult::Error;
+            }
+        } else if (arg == "--loop") {
             const size_t dash = value.find('-');
             if (dash == std::string::npos ||
                 !parseMusicPosition(value.substr(0, dash), o.loopFrom) ||
@@ -118,6 +124,7 @@ std::string showUsage(const char* program) {
            "                       and changed files in the data folder are reloaded at once\n"
            "  --loop FROM-TO       with --dev: play from FROM to TO over and over\n"
            "                       (each ORDER or ORDER:ROW, e.g. --loop 9-11:32)\n"
+           "  --renderer gl1|gles2 draw with OpenGL 1.1 (the default) or OpenGL ES 2.0\n"
            "  --help               this text\n"
            "\n"
            "Keys:\n"

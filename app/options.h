@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/seek.h"
+#include "render/device.h"
 
 struct ShowOptions {
     bool dev = false;         // keys beyond Escape act, the overlay and live reload are on
@@ -11,6 +12,7 @@ struct ShowOptions {
     bool loopGiven = false;  // --loop FROM-TO
     MusicPosition loopFrom;
     MusicPosition loopTo;
+    RendererKind renderer = RendererKind::GL1;  // --renderer gl1|gles2
 };
 
 enum class OptionsResult { Run, Help, Error };

@@ -32,6 +32,7 @@ double secondsSince(Clock::time_point start) {
 // the driver has them; otherwise two plain buffers (the copy is then made at once).
 struct ReadBack {
     bool set = false, pixelBuffers = false;
+    bool es = false;  // an OpenGL ES context: no glReadBuffer; pack buffers from ES 3.0, mapped by range
     GLuint buffers[2] = {0, 0};
     size_t bufferSize[2] = {0, 0};
     std::vector<uint8_t> memory[2];  // without pixel buffers; each grows once, then is reused
@@ -41,6 +42,7 @@ struct ReadBack {
     PFNGLMAPBUFFERPROC mapBuffer = nullptr;
     PFNGLUNMAPBUFFERPROC unmapBuffer = nullptr;
     PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
+    PFNGLMAPBUFFERRANGEPROC mapBufferRange = nullptr;
 };
 ReadBack readBack;
 
@@ -68,11 +70,15 @@ void setUpReadBack() {
     lookUp(readBack.mapBuffer, "glMapBuffer");
     lookUp(readBack.unmapBuffer, "glUnmapBuffer");
     lookUp(readBack.deleteBuffers, "glDeleteBuffers");
+    lookUp(readBack.mapBufferRange, "glMapBufferRange");
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    readBack.es = version && std::strncmp(version, "OpenGL ES ", 10) == 0;
     bool packBuffers =
-        (version && (version[0] > '2' || (version[0] == '2' && version[2] >= '1'))) ||
-        (extensions && std::strstr(extensions, "GL_ARB_pixel_buffer_object"));
+        readBack.es ? version[10] >= '3' && readBack.mapBufferRange != nullptr
+                    : (version && (version[0] > '2' || (version[0] == '2' && version[2] >= '1'))) ||
+                          (extensions && std::strstr(extensions, "GL_ARB_pixel_buffer_object"));
+    if (readBack.es) lookUp(readBack.mapBuffer, "glMapBufferRange");  // only tested for presence
     readBack.pixelBuffers = packBuffers && readBack.genBuffers && readBack.bindBuffer &&
                             readBack.bufferData && readBack.mapBuffer && readBack.unmapBuffer &&
                             readBack.deleteBuffers;
@@ -82,7 +88,7 @@ void setUpReadBack() {
 // Starts copying the back buffer into `slot`.
 void readInto(int slot, int width, int height) {
     size_t size = static_cast<size_t>(width) * height * 4;
-    glReadBuffer(GL_BACK);
+    if (!readBack.es) glReadBuffer(GL_BACK);  // ES reads the back buffer of a window anyway
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (readBack.pixelBuffers) {
         readBack.bindBuffer(GL_PIXEL_PACK_BUFFER, readBack.buffers[slot]);
@@ -112,7 +118,11 @@ void deliverPending() {
     }
     Clock::time_point start = Clock::now();
     readBack.bindBuffer(GL_PIXEL_PACK_BUFFER, readBack.buffers[pending.slot]);
-    const void* pixels = readBack.mapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    const size_t size = static_cast<size_t>(pending.width) * pending.height * 4;
+    const void* pixels =
+        readBack.es ? readBack.mapBufferRange(GL_PIXEL_PACK_BUFFER, 0,
+                                              static_cast<GLsizeiptr>(size), GL_MAP_READ_BIT)
+                    : readBack.mapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
     readBackSeconds += secondsSince(start);
     if (pixels && frameSink)
         frameSink(pending.index, static_cast<const uint8_t*>(pixels), pending.width, pending.height,

@@ -64,6 +64,10 @@ std::string platformSetPixelFormat();
 std::string platformCheckPixelFormat();
 // Shows and raises the window and gives it the keyboard focus.
 void platformShowWindow();
+// Asks for an OpenGL ES 2.0 context (true) or the desktop context (false, the default); takes
+// effect at the next platformCreateWindow. With ES asked for, platformCreateContext makes an
+// ES 2.0 context and, where none can be made, a desktop one (the caller checks what it got).
+void platformRequestES2Context(bool es2);
 // Creates the GL context on the window; returns false when it cannot be created.
 bool platformCreateContext();
 // Makes the context current; returns false on failure.

@@ -24,6 +24,8 @@ Uint32 closeRequestEvent = 0;               // our own event type for a queued c
 PlatformSwapHook swapHook = nullptr;        // a frame grabber (capture) at each swap
 PlatformReleaseHook releaseHook = nullptr;  // and before the context is released
 std::string noFormatReason;  // why the window has no GL format at all; empty when it has one
+bool es2Requested = false;   // an OpenGL ES 2.0 context is wanted (the ES 2.0 renderer)
+int windowDoubleBuffer = 0;  // the double buffering the window's format was asked with
 
 // The clock before holds are taken out.
 uint32_t sourceTicks() {
@@ -90,6 +92,12 @@ std::string platformCreateWindow(int width, int height, const char* title) {
                                       {0, 16, 1}, {0, 0, 1},  {0, 0, 0}};
     const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
     noFormatReason.clear();
+    // The library behind the context (GLX or EGL, libGL or libGLESv2) is chosen with the window.
+    if (es2Requested) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    }
     for (const Format& f : kFormats) {
         SDL_GL_SetAttribute(SDL_GL_RED_SIZE, f.colourBits);
         SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, f.colourBits);
@@ -97,6 +105,7 @@ std::string platformCreateWindow(int width, int height, const char* title) {
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, f.depthBits);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, f.doubleBuffer);
         window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
+        windowDoubleBuffer = f.doubleBuffer;
         if (window) break;
         if (noFormatReason.empty()) noFormatReason = SDL_GetError();
     }
@@ -228,7 +237,10 @@ std::string platformSetPixelFormat() {
 std::string platformCheckPixelFormat() {
     int depthBits = 0, doubleBuffer = 0;
     if (SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depthBits) != 0) depthBits = 0;
-    if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0) doubleBuffer = 0;
+    if (SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer) != 0)
+        // An ES context cannot be asked (no GL_DOUBLEBUFFER there): its surface has the format
+        // the window was made with.
+        doubleBuffer = es2Requested ? windowDoubleBuffer : 0;
     if (depthBits <= 0) return "the OpenGL pixel format of the window has no depth buffer";
     // An offscreen pbuffer has one buffer; its frames are read back, never shown half-drawn.
     if (!doubleBuffer && !offscreenDriver())
@@ -243,9 +255,22 @@ void platformShowWindow() {
     SDL_SetWindowInputFocus(window);  // Escape reaches the show without a click
 }
 
+void platformRequestES2Context(bool es2) {
+    es2Requested = es2;
+}
+
 bool platformCreateContext() {
     if (!window) return false;
     context = SDL_GL_CreateContext(window);
+    if (!context && es2Requested) {
+        // No ES context: a desktop one, which may still speak the ES 2.0 shading language.
+        std::fprintf(stderr, "display: no OpenGL ES 2.0 context (%s); trying desktop OpenGL\n",
+                     SDL_GetError());
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+        context = SDL_GL_CreateContext(window);
+    }
     if (!context) return false;
     // Vsync where the driver offers it; a capture runs as fast as it can.
     SDL_GL_SetSwapInterval(swapHook ? 0 : 1);

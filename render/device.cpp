@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "render/renderer.h"
+#include "render/renderer_gles2.h"
 
 int32_t fullscreenActive = 0;
 int32_t allowUnaccelerated = 0;
@@ -17,6 +18,7 @@ char displayErrorText[256] = {};
 
 namespace {
 
+RendererKind rendererKind = RendererKind::GL1;
 bool contextCreated = false;  // the GL context exists
 
 void deleteContext() {
@@ -30,7 +32,7 @@ void explainFormat(const std::string& why) {
 }
 
 // Creates and checks the GL context; returns the error text, empty on success.
-const char* setUpOpenGL() {
+const char* setUpOpenGL(RendererKind kind) {
     if (!platformHasWindow()) return "&GetDC on main window failed";
     std::string why = platformSetPixelFormat();
     if (!why.empty()) {
@@ -55,6 +57,20 @@ const char* setUpOpenGL() {
         deleteContext();
         return "ChoosePixelFormat failed\n";
     }
+    if (kind == RendererKind::GLES2) {
+        why = gles2ContextSupport();
+        if (why.empty() && !setUpGLES2State()) why = "an OpenGL ES 2.0 entry point is missing";
+        if (!why.empty()) {
+            explainFormat(why);
+            std::strcpy(displayErrorText, "3d-card does not support OpenGL ES 2.0\n");
+            platformReleaseCurrent();
+            deleteContext();
+            return displayErrorText;
+        }
+        platformShowWindow();
+        platformFitViewport();
+        return displayErrorText;
+    }
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (!extensions || !std::strstr(extensions, "GL_ARB_multitexture")) {
         std::strcpy(displayErrorText, "3d-card does not support multitexture\n");
@@ -73,12 +89,31 @@ const char* setUpOpenGL() {
 
 }  // namespace
 
+void selectRenderer(RendererKind kind) {
+    rendererKind = kind;
+    platformRequestES2Context(kind == RendererKind::GLES2);
+}
+
+RendererKind selectedRenderer() {
+    return rendererKind;
+}
+
+bool parseRendererName(const char* name, RendererKind& out) {
+    if (std::strcmp(name, "gl1") == 0)
+        out = RendererKind::GL1;
+    else if (std::strcmp(name, "gles2") == 0)
+        out = RendererKind::GLES2;
+    else
+        return false;
+    return true;
+}
+
 const char* OpenGLDisplayDevice::open() {
     allowUnaccelerated = 1;
     fullscreenActive = 1;
     std::memset(displayErrorText, 0, sizeof displayErrorText);
     platformRequestDisplayMode(width, height, bitsPerPixel);
-    const char* text = setUpOpenGL();
+    const char* text = setUpOpenGL(kind);
     if (text[0] == '\0') return nullptr;
     platformRestoreDisplayMode();
     platformShowMessage("FATAL ERROR", text);
@@ -86,7 +121,7 @@ const char* OpenGLDisplayDevice::open() {
 }
 
 Renderer* OpenGLDisplayDevice::createRenderer() {
-    return createOpenGLRenderer();
+    return kind == RendererKind::GLES2 ? createGLES2Renderer() : createOpenGLRenderer();
 }
 
 DisplayDevice* DeviceFactory::createDevice(int width, int height, int bitsPerPixel) {

@@ -25,10 +25,22 @@ class DisplayDevice {
     virtual Renderer* createRenderer() { return nullptr; }
 };
 
-// The OpenGL device: no writable surfaces, one GL context on the show's window.
+// Which renderer the show draws with: the OpenGL 1.1 one (the default) or the ES 2.0 one.
+enum class RendererKind { GL1, GLES2 };
+// Chooses the renderer (and so the kind of GL context); call before the window is made.
+void selectRenderer(RendererKind kind);
+RendererKind selectedRenderer();
+// Parses "gl1" or "gles2"; false, leaving `out` alone, for anything else.
+bool parseRendererName(const char* name, RendererKind& out);
+
+// The OpenGL device: no writable surfaces, one GL context on the show's window. With the ES 2.0
+// renderer the context is an ES 2.0 one, or a desktop one that speaks the ES 2.0 shading language.
 class OpenGLDisplayDevice : public DisplayDevice {
   public:
-    using DisplayDevice::DisplayDevice;
+    OpenGLDisplayDevice(int32_t width, int32_t height, int32_t bitsPerPixel,
+                        RendererKind kind = selectedRenderer())
+        : DisplayDevice(width, height, bitsPerPixel), kind(kind) {}
+    const RendererKind kind;
     Image* createSurface(const void*) override { return nullptr; }
     int32_t lockSurface(Image*) override { return 0; }
     void unlockSurface() override {}

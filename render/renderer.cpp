@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "render/image.h"
+#include "render/renderer_gles2.h"
 
 Renderer* gRenderer = nullptr;
 
@@ -92,6 +93,7 @@ void resetTextureMatrix() {
 
 void flushRenderer() {
     closeBatch();
+    flushGLES2Renderer();
 }
 
 Renderer* createOpenGLRenderer() {

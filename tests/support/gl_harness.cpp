@@ -5,20 +5,20 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/platform.h"
 #include "render/device.h"
+#include "render/renderer_gles2.h"
 
 namespace {
-Renderer* testRenderer = nullptr;
+Renderer* testRenderer = nullptr;   // the GL 1.1 renderer
+Renderer* gles2Renderer = nullptr;  // the ES 2.0 renderer, made when first asked for
+Renderer* current = nullptr;
 int openWidth = 0, openHeight = 0;
-}  // namespace
 
-Renderer* openTestDisplay(int width, int height, std::string* error) {
-    if (testRenderer) {
-        gRenderer = testRenderer;
-        return testRenderer;
-    }
+Renderer* openGL1(int width, int height, std::string* error) {
+    if (testRenderer) return testRenderer;
     std::string why = platformInit();
     if (why.empty()) why = platformCreateWindow(width, height, "test");
     if (!why.empty()) {
@@ -33,8 +33,45 @@ Renderer* openTestDisplay(int width, int height, std::string* error) {
     openWidth = width;
     openHeight = height;
     testRenderer = device.createRenderer();
-    gRenderer = testRenderer;
     return testRenderer;
+}
+
+}  // namespace
+
+RendererKind testRendererKind() {
+    const char* name = std::getenv("SHOW_TEST_RENDERER");
+    RendererKind kind = RendererKind::GL1;
+    if (name) parseRendererName(name, kind);
+    return kind;
+}
+
+Renderer* currentTestRenderer() {
+    return current;
+}
+
+Renderer* openTestDisplay(int width, int height, std::string* error) {
+    return openTestRenderer(testRendererKind(), width, height, error);
+}
+
+Renderer* openTestRenderer(RendererKind kind, int width, int height, std::string* error) {
+    if (!openGL1(width, height, error)) return nullptr;
+    if (kind == RendererKind::GL1) {
+        suspendGLES2Renderer();
+        current = testRenderer;
+    } else {
+        if (!gles2Renderer) {
+            std::string why = gles2ContextSupport();
+            if (why.empty() && !setUpGLES2State()) why = "an ES 2.0 entry point is missing";
+            if (why.empty()) gles2Renderer = createGLES2Renderer();
+            if (!gles2Renderer) {
+                if (error) *error = why.empty() ? "the ES 2.0 renderer cannot be made" : why;
+                return nullptr;
+            }
+        }
+        current = gles2Renderer;
+    }
+    gRenderer = current;
+    return current;
 }
 
 std::vector<uint8_t> readFrame(int width, int height) {

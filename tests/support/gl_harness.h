@@ -4,11 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "render/device.h"
 #include "render/renderer.h"
 
 // Opens (once per process) a window of the given size with the show's GL state and renderer,
-// sets gRenderer to it and returns it; none (with *error) when GL cannot be set up.
+// sets gRenderer to it and returns it; none (with *error) when GL cannot be set up. The renderer
+// is the one SHOW_TEST_RENDERER names (gl1, the default, or gles2).
 Renderer* openTestDisplay(int width, int height, std::string* error = nullptr);
+// The same with the renderer named here. Both renderers share the one desktop context (the ES 2.0
+// renderer through its desktop fallback, GL_ARB_ES2_compatibility); switching from the ES 2.0
+// renderer to the GL 1.1 one takes the program and vertex arrays out of the way.
+Renderer* openTestRenderer(RendererKind kind, int width, int height,
+                           std::string* error = nullptr);
+// The renderer SHOW_TEST_RENDERER names.
+RendererKind testRendererKind();
+// The renderer the last open returned; none before the first.
+Renderer* currentTestRenderer();
 
 // Reads the back buffer as RGBA bytes, top row first.
 std::vector<uint8_t> readFrame(int width, int height);

@@ -16,6 +16,7 @@
 #include "assets/dataset.h"
 #include "platform/platform.h"
 #include "scene/worldclip.h"
+#include "support/gl_harness.h"
 #include "scenes/common.h"
 
 namespace {
@@ -111,6 +112,11 @@ void failHeapAllocations(bool on) {
 
 void failOneHeapAllocation(int after) {
     allocationsBeforeOneFailure = after;
+}
+
+TestDisplayRenderer::TestDisplayRenderer() : t_(currentTestRenderer()) {
+    if (!t_) t_ = &own_;
+    textureCount = t_->textureCount;
 }
 
 uint64_t heapAllocations() {

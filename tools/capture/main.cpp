@@ -21,6 +21,7 @@
 #include "platform/audio.h"
 #include "platform/capture.h"
 #include "platform/platform.h"
+#include "render/device.h"
 #include "tools/capture/feed.h"
 #include "tools/capture/options.h"
 #include "tools/capture/process.h"
@@ -349,6 +350,7 @@ int main(int argc, char** argv) {
     platformBeginCapture(o.fps, onFrame, onAdvance, &c);
     gScreenWidth = o.width;
     gScreenHeight = o.height;
+    selectRenderer(o.renderer);
     error = platformInit();
     if (error.empty()) error = platformCreateWindow(o.width, o.height, "Windows example title");
     if (!error.empty()) {

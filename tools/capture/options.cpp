@@ -38,6 +38,7 @@ const char* captureUsage() {
            "  --until ORDER         stop when the music reaches ORDER (default 33, the end)\n"
            "  --data DIR            the data folder (default: ./data, else beside the program)\n"
            "  --timeline FILE       one line per frame: frame, tick (ms), music order, row\n"
+           "  --renderer gl1|gles2  draw with OpenGL 1.1 (default) or OpenGL ES 2.0\n"
            "  --verbose             print the 3DS reader's chunk trace on standard output\n"
            "                        (dropped otherwise)\n"
            "  --help                this text\n";
@@ -115,6 +116,11 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string* 
             }
         } else if (arg == "--data") {
             o.dataDir = value;
+        } else if (arg == "--renderer") {
+            if (!parseRendererName(value.c_str(), o.renderer)) {
+                *error = "--renderer wants gl1 or gles2, not \"" + value + "\"";
+                return false;
+            }
         } else if (arg == "--timeline") {
             o.timelinePath = value;
         } else {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/seek.h"
+#include "render/device.h"
 
 // One requested still: the first frame presented at or after (order, row).
 struct ShotRequest {
@@ -27,6 +28,7 @@ struct CaptureOptions {
     std::string timelinePath;         // when set, one line per frame: frame, ticks, order, row
     bool outputGiven = false;
     bool verbose = false;  // the 3DS reader's chunk trace on standard output
+    RendererKind renderer = RendererKind::GL1;  // --renderer gl1|gles2
 };
 
 // Parses argv into options. Returns false with *error set (or *help true for --help).

@@ -1,0 +1,614 @@
+// The OpenGL ES 2.0 renderer: the GL 1.1 renderer's states, blend modes and textures kept as its
+// own state and drawn by four small shader programs from one streamed vertex buffer.
+//
+// How it gives the GL 1.1 path's pictures:
+// - The GL 1.1 path sends vertex (sx, sy, w) with w = 1 / z and identity matrices, so clip w is 1
+//   and everything is interpolated linearly on the screen. drawTriangle sends the unit-0
+//   coordinate (u w, v w, 0, w) and GL divides per fragment: the same vec3 (u w, v w, w) is
+//   passed here and divided in the fragment shader. drawTriangleDual and drawQuad send plain
+//   (affine) coordinates: (u, v, 1) here.
+// - A unit's texturing (GL_TEXTURE_2D on that unit) modulates the colour by its texel. A unit
+//   whose bound texture is 0 or has no image is an incomplete texture, which fixed-function GL
+//   treats as that unit's texturing off; a shader would read black from it, so such a unit counts
+//   as off here. The program is chosen from the two units that are on.
+// - GL_RGB5 and GL_RGBA4 do not exist as ES 2.0 internal formats: the pixels are quantised on
+//   upload to the values llvmpipe's 5-bit and 4-bit textures give (RGB5 reads alpha 1).
+// - Quads become the two triangles llvmpipe's GL makes of them (a b c, a c d).
+// - A batch is every draw between two changes of state: its vertices go into one buffer with one
+//   glBufferData and are drawn with one glDrawArrays.
+#include "render/renderer_gles2.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/platform.h"
+#include "render/image.h"
+#include "render/renderer.h"
+
+namespace {
+
+// Every GL entry point this renderer uses, fetched by name (Windows' opengl32 exports only
+// GL 1.1; WebGL has no library to link against).
+#define GLES2_ENTRIES(X)                                                         \
+    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                                   \
+    X(PFNGLATTACHSHADERPROC, glAttachShader)                                     \
+    X(PFNGLBINDATTRIBLOCATIONPROC, glBindAttribLocation)                         \
+    X(PFNGLBINDBUFFERPROC, glBindBuffer)                                         \
+    X(decltype(&::glBindTexture), glBindTexture)                                 \
+    X(decltype(&::glBlendFunc), glBlendFunc)                                     \
+    X(PFNGLBUFFERDATAPROC, glBufferData)                                         \
+    X(decltype(&::glClear), glClear)                                             \
+    X(decltype(&::glClearColor), glClearColor)                                   \
+    X(PFNGLCLEARDEPTHFPROC, glClearDepthf)                                       \
+    X(PFNGLCOMPILESHADERPROC, glCompileShader)                                   \
+    X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                                   \
+    X(PFNGLCREATESHADERPROC, glCreateShader)                                     \
+    X(decltype(&::glDepthFunc), glDepthFunc)                                     \
+    X(decltype(&::glDisable), glDisable)                                         \
+    X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, glDisableVertexAttribArray)             \
+    X(decltype(&::glDrawArrays), glDrawArrays)                                   \
+    X(decltype(&::glEnable), glEnable)                                           \
+    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray)               \
+    X(PFNGLGENBUFFERSPROC, glGenBuffers)                                         \
+    X(decltype(&::glGenTextures), glGenTextures)                                 \
+    X(PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)                           \
+    X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                                     \
+    X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                             \
+    X(PFNGLGETSHADERIVPROC, glGetShaderiv)                                       \
+    X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                         \
+    X(PFNGLLINKPROGRAMPROC, glLinkProgram)                                       \
+    X(decltype(&::glPixelStorei), glPixelStorei)                                 \
+    X(PFNGLSHADERSOURCEPROC, glShaderSource)                                     \
+    X(decltype(&::glTexImage2D), glTexImage2D)                                   \
+    X(decltype(&::glTexParameteri), glTexParameteri)                             \
+    X(PFNGLUNIFORM1IPROC, glUniform1i)                                           \
+    X(PFNGLUSEPROGRAMPROC, glUseProgram)                                         \
+    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer)
+
+struct Entries {
+#define GLES2_FIELD(type, name) type name = nullptr;
+    GLES2_ENTRIES(GLES2_FIELD)
+#undef GLES2_FIELD
+};
+Entries gl;
+
+// Fetches the table; the name of the first missing entry point, or none.
+const char* loadEntries() {
+#define GLES2_LOAD(type, name)                                                   \
+    gl.name = reinterpret_cast<type>(platformGetProcAddress(#name));            \
+    if (!gl.name) return #name;
+    GLES2_ENTRIES(GLES2_LOAD)
+#undef GLES2_LOAD
+    return nullptr;
+}
+
+// One vertex as streamed: screen position and depth, colour, unit 0 (s, t, q), unit 1 (s, t).
+struct StreamVertex {
+    float x, y, z;
+    float r, g, b, a;
+    float s0, t0, q0;
+    float s1, t1;
+};
+static_assert(sizeof(StreamVertex) == 12 * 4, "twelve floats a vertex");
+
+enum Attribute : GLuint { kPosition = 0, kColour = 1, kTexCoord0 = 2, kTexCoord1 = 3 };
+
+const char* const kVertexShader = R"(#version 100
+attribute vec3 position;
+attribute vec4 colour;
+attribute vec3 texCoord0;
+attribute vec2 texCoord1;
+varying vec4 vColour;
+varying vec3 vTexCoord0;
+varying vec2 vTexCoord1;
+void main() {
+    vColour = colour;
+    vTexCoord0 = texCoord0;
+    vTexCoord1 = texCoord1;
+    gl_Position = vec4(position, 1.0);
+}
+)";
+
+// Prefixed with the units that are on.
+const char* const kFragmentShader = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
+precision mediump float;
+#endif
+uniform sampler2D texture0;
+uniform sampler2D texture1;
+varying vec4 vColour;
+varying vec3 vTexCoord0;
+varying vec2 vTexCoord1;
+void main() {
+    vec4 c = vColour;
+#ifdef UNIT0
+    c *= texture2D(texture0, vTexCoord0.xy / vTexCoord0.z);
+#endif
+#ifdef UNIT1
+    c *= texture2D(texture1, vTexCoord1);
+#endif
+    gl_FragColor = c;
+}
+)";
+
+// A texture of the show: the GL name behind it and whether it holds an image.
+struct Texture {
+    GLuint id = 0;
+    bool complete = false;
+};
+
+// Everything the operations change, as the GL 1.1 path keeps it in GL: saved and restored whole.
+struct State {
+    bool depthTest = true;
+    bool blend = false;
+    GLenum blendSrc = GL_ONE, blendDst = GL_ZERO;
+    bool unitOn[2] = {true, false};  // GL_TEXTURE_2D per unit (open() enables unit 0)
+    int activeUnit = 0;
+    int bound[2] = {0, 0};           // the show's texture names
+    float colour[4] = {1, 1, 1, 1};  // current colour (setGrey); every draw sends its own
+    float unit1[2] = {0, 0};         // unit 1's current coordinate, which drawTriangle keeps
+};
+
+constexpr int kBatchVertices = 3 * 8192;  // a full batch is drawn and a new one begun
+
+class GLES2Renderer : public Renderer {
+  public:
+    bool init();
+    void setState(int state, int value) override;
+    void updateTexture(int texture, const Image* image, int format) override;
+    int createTexture(const Image* image, int format) override;
+    void drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override;
+    void drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override;
+    void drawTriangleReserved(const MeshVertex*, const MeshVertex*, const MeshVertex*) override {}
+    void drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
+                  const MeshVertex* d) override;
+    void bindTexture0(int texture) override;
+    void bindTexture1(int texture) override;
+    void setHint1(int) override {}
+    void setHint2(int) override {}
+    void setGrey(int level) override;
+    void clear() override;
+    void present() override;
+    void setBlendMode(int mode) override;
+    void setHint3(int) override {}
+    void saveState() override;
+    void restoreState() override;
+
+    void flush();
+    void suspend();
+
+  private:
+    bool unitTextures(int unit) const;
+    void specify(int texture, const Image* image, int format);
+    void applyBlend();
+    void applyDepth();
+    void blendTextured(GLenum src, GLenum dst);
+    StreamVertex* reserve(int n);
+    void bindStream();
+
+    State s_, saved_;
+    std::vector<Texture> textures_;  // by the show's name; 0 is "no texture"
+    std::vector<StreamVertex> batch_;
+    std::vector<uint8_t> upload_;  // quantised pixels; grows once to the largest image
+    int count_ = 0;
+    GLuint programs_[4] = {0, 0, 0, 0};  // by (unit 0 on) | (unit 1 on) << 1
+    GLuint buffer_ = 0;
+    bool streamBound_ = false;  // program, buffer and attribute arrays are set in GL
+    int program_ = -1;          // the program in use, -1 when unknown
+    GLuint glBound_[2] = {0, 0};
+    bool glBoundKnown_ = false;
+};
+
+GLES2Renderer* active = nullptr;  // the one made, for flushRenderer and suspend
+
+GLuint compile(GLenum kind, const char* const* sources, int count) {
+    GLuint shader = gl.glCreateShader(kind);
+    gl.glShaderSource(shader, count, sources, nullptr);
+    gl.glCompileShader(shader);
+    GLint ok = 0;
+    gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        gl.glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        std::fprintf(stderr, "gles2: shader does not compile: %s\n", log);
+        return 0;
+    }
+    return shader;
+}
+
+GLuint makeProgram(bool unit0, bool unit1) {
+    const char* vs[] = {kVertexShader};
+    const char* fs[] = {"#version 100\n", unit0 ? "#define UNIT0\n" : "",
+                        unit1 ? "#define UNIT1\n" : "", kFragmentShader};
+    GLuint v = compile(GL_VERTEX_SHADER, vs, 1);
+    GLuint f = compile(GL_FRAGMENT_SHADER, fs, 4);
+    if (!v || !f) return 0;
+    GLuint p = gl.glCreateProgram();
+    gl.glAttachShader(p, v);
+    gl.glAttachShader(p, f);
+    gl.glBindAttribLocation(p, kPosition, "position");
+    gl.glBindAttribLocation(p, kColour, "colour");
+    gl.glBindAttribLocation(p, kTexCoord0, "texCoord0");
+    gl.glBindAttribLocation(p, kTexCoord1, "texCoord1");
+    gl.glLinkProgram(p);
+    GLint ok = 0;
+    gl.glGetProgramiv(p, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        gl.glGetProgramInfoLog(p, sizeof log, nullptr, log);
+        std::fprintf(stderr, "gles2: program does not link: %s\n", log);
+        return 0;
+    }
+    gl.glUseProgram(p);
+    GLint t0 = gl.glGetUniformLocation(p, "texture0"), t1 = gl.glGetUniformLocation(p, "texture1");
+    if (t0 >= 0) gl.glUniform1i(t0, 0);
+    if (t1 >= 0) gl.glUniform1i(t1, 1);
+    return p;
+}
+
+bool GLES2Renderer::init() {
+    for (int i = 0; i < 4; ++i) {
+        programs_[i] = makeProgram(i & 1, i & 2);
+        if (!programs_[i]) return false;
+    }
+    gl.glGenBuffers(1, &buffer_);
+    batch_.resize(kBatchVertices);
+    textures_.resize(1);
+    gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    applyDepth();
+    applyBlend();
+    return true;
+}
+
+bool GLES2Renderer::unitTextures(int unit) const {
+    int name = s_.bound[unit];
+    return s_.unitOn[unit] && name > 0 && name < static_cast<int>(textures_.size()) &&
+           textures_[name].complete;
+}
+
+void GLES2Renderer::bindStream() {
+    gl.glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+    const GLsizei stride = sizeof(StreamVertex);
+    gl.glEnableVertexAttribArray(kPosition);
+    gl.glEnableVertexAttribArray(kColour);
+    gl.glEnableVertexAttribArray(kTexCoord0);
+    gl.glEnableVertexAttribArray(kTexCoord1);
+    gl.glVertexAttribPointer(kPosition, 3, GL_FLOAT, GL_FALSE, stride,
+                             reinterpret_cast<const void*>(offsetof(StreamVertex, x)));
+    gl.glVertexAttribPointer(kColour, 4, GL_FLOAT, GL_FALSE, stride,
+                             reinterpret_cast<const void*>(offsetof(StreamVertex, r)));
+    gl.glVertexAttribPointer(kTexCoord0, 3, GL_FLOAT, GL_FALSE, stride,
+                             reinterpret_cast<const void*>(offsetof(StreamVertex, s0)));
+    gl.glVertexAttribPointer(kTexCoord1, 2, GL_FLOAT, GL_FALSE, stride,
+                             reinterpret_cast<const void*>(offsetof(StreamVertex, s1)));
+    streamBound_ = true;
+    program_ = -1;
+    glBoundKnown_ = false;
+}
+
+void GLES2Renderer::flush() {
+    if (count_ == 0) return;
+    if (!streamBound_) bindStream();
+    const bool on0 = unitTextures(0), on1 = unitTextures(1);
+    const int program = (on0 ? 1 : 0) | (on1 ? 2 : 0);
+    if (program != program_) {
+        gl.glUseProgram(programs_[program]);
+        program_ = program;
+    }
+    for (int unit = 0; unit < 2; ++unit) {
+        if (!(unit == 0 ? on0 : on1)) continue;
+        GLuint id = textures_[s_.bound[unit]].id;
+        if (glBoundKnown_ && glBound_[unit] == id) continue;
+        gl.glActiveTexture(GL_TEXTURE0 + unit);
+        gl.glBindTexture(GL_TEXTURE_2D, id);
+        glBound_[unit] = id;
+    }
+    glBoundKnown_ = true;
+    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count_ * sizeof(StreamVertex)),
+                    batch_.data(), GL_STREAM_DRAW);
+    gl.glDrawArrays(GL_TRIANGLES, 0, count_);
+    count_ = 0;
+}
+
+void GLES2Renderer::suspend() {
+    flush();
+    if (!streamBound_) return;
+    gl.glUseProgram(0);
+    for (GLuint a : {kPosition, kColour, kTexCoord0, kTexCoord1}) gl.glDisableVertexAttribArray(a);
+    gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+    gl.glActiveTexture(GL_TEXTURE0);
+    streamBound_ = false;
+}
+
+StreamVertex* GLES2Renderer::reserve(int n) {
+    if (count_ + n > kBatchVertices) flush();
+    StreamVertex* v = &batch_[count_];
+    count_ += n;
+    return v;
+}
+
+void GLES2Renderer::applyDepth() {
+    if (s_.depthTest)
+        gl.glEnable(GL_DEPTH_TEST);
+    else
+        gl.glDisable(GL_DEPTH_TEST);
+}
+
+void GLES2Renderer::applyBlend() {
+    if (s_.blend)
+        gl.glEnable(GL_BLEND);
+    else
+        gl.glDisable(GL_BLEND);
+    gl.glBlendFunc(s_.blendSrc, s_.blendDst);
+}
+
+void GLES2Renderer::setState(int state, int value) {
+    if (state == GLS_DEPTH_TEST) {
+        flush();
+        s_.depthTest = value == GLS_ON;
+        applyDepth();
+    } else if (state == GLS_TEXTURE_UNITS) {
+        if (value == GLS_UNIT0) {
+            flush();
+            s_.unitOn[1] = false;
+            s_.unitOn[0] = true;
+            s_.activeUnit = 0;
+        } else if (value == GLS_UNITS01) {
+            flush();
+            s_.unitOn[0] = s_.unitOn[1] = true;
+            s_.activeUnit = 1;
+        }
+    }
+}
+
+// Quantises one 8-bit channel to `bits` (4 or 5) and back, as llvmpipe stores it (rounded) and
+// samples it (widened by repeating the bits).
+inline uint8_t quantise(uint8_t v, int bits) {
+    const int top = (1 << bits) - 1;
+    const int q = (v * top + 127) / 255;
+    return static_cast<uint8_t>((q << (8 - bits)) | (q >> (2 * bits - 8)));
+}
+
+void GLES2Renderer::specify(int texture, const Image* image, int format) {
+    flush();
+    if (texture <= 0) return;
+    if (texture >= static_cast<int>(textures_.size())) textures_.resize(texture + 1);
+    Texture& t = textures_[texture];
+    if (!t.id) gl.glGenTextures(1, &t.id);
+    gl.glActiveTexture(GL_TEXTURE0 + s_.activeUnit);
+    gl.glBindTexture(GL_TEXTURE_2D, t.id);
+    glBound_[s_.activeUnit] = t.id;
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    const bool known = format == GLS_FORMAT_RGBA8 || format == GLS_FORMAT_RGB5 ||
+                       format == GLS_FORMAT_RGBA4 || format == GLS_FORMAT_L8;
+    // An unknown format leaves the texture as it was (the GL 1.1 path's failing call does too).
+    if (!image || !known) return;
+    const int w = image->width(), h = image->height();
+    const uint8_t* pixels = image->pixels();
+    gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    if (format == GLS_FORMAT_L8) {
+        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, w, h, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE,
+                        pixels);
+    } else {
+        if (format != GLS_FORMAT_RGBA8) {
+            const size_t n = static_cast<size_t>(w) * h * 4;
+            if (upload_.size() < n) upload_.resize(n);
+            for (size_t i = 0; i < n; i += 4) {
+                if (format == GLS_FORMAT_RGB5) {  // stored as 5 bits a channel and no alpha
+                    upload_[i] = quantise(pixels[i], 5);
+                    upload_[i + 1] = quantise(pixels[i + 1], 5);
+                    upload_[i + 2] = quantise(pixels[i + 2], 5);
+                    upload_[i + 3] = 255;
+                } else {
+                    for (int c = 0; c < 4; ++c) upload_[i + c] = quantise(pixels[i + c], 4);
+                }
+            }
+            pixels = upload_.data();
+        }
+        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    }
+    gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    t.complete = w > 0 && h > 0;
+}
+
+void GLES2Renderer::updateTexture(int texture, const Image* image, int format) {
+    flush();
+    s_.bound[s_.activeUnit] = texture;
+    specify(texture, image, format);
+}
+
+int GLES2Renderer::createTexture(const Image* image, int format) {
+    flush();
+    const int name = ++textureCount;
+    s_.bound[s_.activeUnit] = name;
+    specify(name, image, format);
+    return name;
+}
+
+void GLES2Renderer::drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) {
+    StreamVertex* out = reserve(3);
+    for (const MeshVertex* v : {a, b, c}) {
+        const float w = 1.0f / v->z;
+        *out++ = {v->sx,       v->sy,       w, v->r, v->g, v->b, 1.0f, v->u0 * w, v->v0 * w, w,
+                  s_.unit1[0], s_.unit1[1]};
+    }
+}
+
+void GLES2Renderer::drawTriangleDual(const MeshVertex* a, const MeshVertex* b,
+                                     const MeshVertex* c) {
+    StreamVertex* out = reserve(3);
+    for (const MeshVertex* v : {a, b, c}) {
+        const float w = 1.0f / v->z;
+        *out++ = {v->sx, v->sy, w, v->r, v->g, v->b, 1.0f, v->u0, v->v0, 1.0f, v->u1, v->v1};
+    }
+    s_.unit1[0] = c->u1;
+    s_.unit1[1] = c->v1;
+}
+
+void GLES2Renderer::drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
+                             const MeshVertex* d) {
+    StreamVertex* out = reserve(6);
+    for (const MeshVertex* v : {a, b, c, a, c, d})
+        *out++ = {v->sx, v->sy, 1.0f, v->r, v->g, v->b, v->a, v->u0, v->v0, 1.0f, v->u1, v->v1};
+    s_.unit1[0] = d->u1;
+    s_.unit1[1] = d->v1;
+}
+
+void GLES2Renderer::bindTexture0(int texture) {
+    flush();
+    s_.activeUnit = 0;
+    s_.bound[0] = texture;
+}
+
+void GLES2Renderer::bindTexture1(int texture) {
+    flush();
+    s_.activeUnit = 1;
+    s_.bound[1] = texture;
+}
+
+void GLES2Renderer::setGrey(int level) {
+    const float v = level * 0.00390625f;
+    for (float& c : s_.colour) c = v;
+}
+
+void GLES2Renderer::clear() {
+    flush();
+    gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void GLES2Renderer::present() {
+    flush();
+    platformSwapBuffers();
+    // The texture matrix is never anything but identity here: nothing to reset.
+}
+
+void GLES2Renderer::blendTextured(GLenum src, GLenum dst) {
+    s_.unitOn[s_.activeUnit] = true;
+    s_.blend = true;
+    s_.blendSrc = src;
+    s_.blendDst = dst;
+}
+
+void GLES2Renderer::setBlendMode(int mode) {
+    switch (mode) {
+        case GLS_BLEND_OFF:
+            flush();
+            s_.unitOn[s_.activeUnit] = true;
+            s_.blend = false;
+            break;
+        case GLS_BLEND_ZERO:
+            flush();
+            blendTextured(GL_ZERO, GL_ZERO);
+            break;
+        case GLS_BLEND_ALPHA:
+            flush();
+            blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
+            break;
+        case GLS_UNIT0_BLEND_ALPHA_COLOR:
+            flush();
+            s_.activeUnit = 0;
+            blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
+            break;
+        case GLS_BLEND_ALPHA_COLOR:
+            flush();
+            blendTextured(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_COLOR);
+            break;
+        case GLS_UNTEXTURED:
+            flush();
+            s_.depthTest = false;
+            s_.unitOn[s_.activeUnit] = false;
+            s_.blend = false;
+            applyDepth();
+            break;
+        case GLS_BLEND_ADD:
+            flush();
+            blendTextured(GL_ONE, GL_ONE);
+            break;
+        case GLS_BLEND_COLOR_ALPHA:
+            flush();
+            blendTextured(GL_SRC_COLOR, GL_SRC_ALPHA);
+            break;
+        default:
+            return;
+    }
+    applyBlend();
+}
+
+void GLES2Renderer::saveState() {
+    flush();
+    saved_ = s_;
+}
+
+void GLES2Renderer::restoreState() {
+    flush();
+    s_ = saved_;
+    applyDepth();
+    applyBlend();
+}
+
+bool versionAtLeast(const char* text, int major, int minor) {
+    int ma = 0, mi = 0;
+    if (!text || std::sscanf(text, "%d.%d", &ma, &mi) != 2) return false;
+    return ma > major || (ma == major && mi >= minor);
+}
+
+}  // namespace
+
+std::string gles2ContextSupport() {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (!version) return "no OpenGL version string";
+    if (std::strncmp(version, "OpenGL ES ", 10) == 0) {
+        if (versionAtLeast(version + 10, 2, 0)) return "";
+        return std::string("an OpenGL ES context older than 2.0 (") + version + ")";
+    }
+    if (versionAtLeast(version, 4, 1)) return "";
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (extensions && std::strstr(extensions, "GL_ARB_ES2_compatibility")) return "";
+    return std::string("desktop OpenGL ") + version +
+           " without GL_ARB_ES2_compatibility and no OpenGL ES 2.0 context";
+}
+
+bool setUpGLES2State() {
+    if (const char* missing = loadEntries()) {
+        std::fprintf(stderr, "gles2: no entry point %s\n", missing);
+        return false;
+    }
+    gl.glEnable(GL_DEPTH_TEST);
+    gl.glDepthFunc(GL_GEQUAL);  // the renderer sends 1/z as depth: nearer is larger
+    gl.glClearColor(0, 0, 0, 0);
+    gl.glClearDepthf(0.0f);
+    return true;
+}
+
+Renderer* createGLES2Renderer() {
+    if (!gl.glUseProgram && loadEntries()) return nullptr;
+    GLES2Renderer* renderer = new (std::nothrow) GLES2Renderer();
+    if (!renderer) return nullptr;
+    if (!renderer->init()) {
+        delete renderer;
+        return nullptr;
+    }
+    active = renderer;
+    return renderer;
+}
+
+void suspendGLES2Renderer() {
+    if (active) active->suspend();
+}
+
+void flushGLES2Renderer() {
+    if (active) active->flush();
+}
