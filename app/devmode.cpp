@@ -121,7 +121,7 @@ void setDevPaused(bool paused) {
 bool devModeHoldsFrame() {
     if (!gDevMode.enabled) return false;
     pollDataReload();
-    if (!gDevMode.paused) return false;
+    if (takeAssetsReplaced() || !gDevMode.paused) return false;
     devPauseWait();
     return true;
 }

@@ -36,7 +36,9 @@ MusicPosition devSeekTarget(SeekRequest request, MusicPosition at);
 // a restart of the show at the new position. True when a restart waits.
 bool devModeWantsRestart();
 // The pump's question after it has emptied the queue: true while the frame must be held (the
-// show is paused), after waiting a little for the next events. Also reloads changed data files.
+// show is paused), after waiting a little for the next events. Also reloads changed data files;
+// after a reload while paused it is false once, so the held frame is drawn again with the new
+// asset (the clock stands still, so the position and the scene's state stay as they were).
 bool devModeHoldsFrame();
 // How the pump waits while paused: a short sleep. Tests replace it to move a scripted clock.
 extern void (*devPauseWait)();

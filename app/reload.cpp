@@ -29,6 +29,7 @@ struct WatchedFile {
 
 std::vector<WatchedFile> watched;
 std::chrono::steady_clock::time_point lastCheck;
+bool assetsReplaced = false;  // since takeAssetsReplaced last asked
 
 // Takes the file's current time and size; true when they differ from the recorded ones.
 bool changed(WatchedFile& f) {
@@ -45,8 +46,10 @@ bool changed(WatchedFile& f) {
     return differs;
 }
 
-void reload(const WatchedFile& f) {
-    if (!f.present) return;  // removed: keep what is loaded; a new copy is taken when it returns
+// Reloads one changed file; true when its asset was replaced.
+bool reload(const WatchedFile& f) {
+    if (!f.present)
+        return false;  // removed: keep what is loaded; a new copy is taken when it returns
     std::string error;
     if (f.name == kModuleFile) {
         // A module that reads and can play the current position is taken by restarting the
@@ -74,10 +77,11 @@ void reload(const WatchedFile& f) {
     if (error.empty()) {
         std::fprintf(stderr, "dev: reloaded %s\n", f.path.c_str());
         setOverlayMessage(("reloaded " + f.name).c_str());
-    } else {
-        std::fprintf(stderr, "dev: %s", error.c_str());
-        setOverlayMessage(error.c_str());
+        return true;
     }
+    std::fprintf(stderr, "dev: %s", error.c_str());
+    setOverlayMessage(error.c_str());
+    return false;
 }
 
 }  // namespace
@@ -95,14 +99,23 @@ void startDataReload() {
     lastCheck = std::chrono::steady_clock::now();
 }
 
-void pollDataReload() {
+bool pollDataReload() {
     const auto t = std::chrono::steady_clock::now();
-    if (t - lastCheck < std::chrono::milliseconds(250)) return;
+    if (t - lastCheck < std::chrono::milliseconds(250)) return false;
     lastCheck = t;
-    checkDataFilesNow();
+    return checkDataFilesNow();
 }
 
-void checkDataFilesNow() {
+bool checkDataFilesNow() {
+    bool replaced = false;
     for (WatchedFile& f : watched)
-        if (changed(f)) reload(f);
+        if (changed(f) && reload(f)) replaced = true;
+    if (replaced) assetsReplaced = true;
+    return replaced;
+}
+
+bool takeAssetsReplaced() {
+    const bool was = assetsReplaced;
+    assetsReplaced = false;
+    return was;
 }

@@ -6,6 +6,9 @@
 void startDataReload();
 // At most every 250 ms: reloads each file whose time or size changed since it was recorded.
 // Problems go to standard error and to the overlay's message line; the show always goes on.
-void pollDataReload();
+// Returns true when an asset was replaced.
+bool pollDataReload();
 // The same check at once, whatever the time since the last one.
-void checkDataFilesNow();
+bool checkDataFilesNow();
+// Whether an asset was replaced since the last call; clears it.
+bool takeAssetsReplaced();

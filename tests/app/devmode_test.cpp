@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -306,6 +307,44 @@ std::string doubledVertices(std::string bytes) {
         i += length - 1;
     }
     return bytes;
+}
+
+// Paused on a frame, a changed texture shows at once: the held moment is drawn again with it,
+// as often as files change, each time the same but for the upload, and the show stays paused.
+TEST_F(DevModeTest, AReloadWhilePausedDrawsTheHeldFrameAgain) {
+    if (!dataSetPresent()) GTEST_SKIP() << "no generated data set";
+    static std::string dir;
+    dir = std::string(SHOW_BINARY_DIR) + "/devmode-paused-reload";
+    ASSERT_EQ(system(("rm -rf " + dir + " && cp -r " + SHOW_DATA_DIR + " " + dir).c_str()), 0);
+    enable();
+    SceneScript script;
+    chooseDataDir(dir.c_str());
+    ASSERT_EQ(loadAssets(), "");
+    startDataReload();
+    static int waits;
+    waits = 0;
+    script.setMusic(6, 0);
+    script.onFrame = [&](int frame) {
+        script.setClock(20 * (frame + 1));
+        if (frame == 3) platformPostKeyDown(kKeySpace);
+        if (frame == 6) script.setMusic(40, 0);
+    };
+    devPauseWait = [] {
+        ++waits;
+        if (waits == 3 || waits == 6) {
+            const char* from = waits == 3 ? "/fisse.png" : "/os.png";
+            writeFile(dir + "/stripe.png", readFile(dir + from), waits);
+            checkDataFilesNow();
+        }
+        if (waits == 9) platformPostKeyDown(kKeySpace);
+    };
+    script.run(runBlobScene);
+    ASSERT_EQ(script.frames(), 7);  // frames 4 and 5 are the paused moment drawn again
+    EXPECT_EQ(waits, 9);            // paused before, between and after the redraws
+    EXPECT_EQ(script.frameCalls(4, "updateTexture").size(), 1u);
+    EXPECT_TRUE(sameCalls(script.frameCalls(4), script.frameCalls(5)));
+    chooseDataDir(SHOW_DATA_DIR);
+    installTestAssets();
 }
 
 TEST_F(DevModeTest, ChangedFilesAreReloadedBeforeTheNextFrameAndDamagedOnesRefused) {
