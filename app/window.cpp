@@ -3,6 +3,7 @@
 
 #include "app/devmode.h"
 #include "app/seek.h"
+#include "platform/audio.h"
 #include "platform/platform.h"
 
 int32_t gScreenWidth = 0;
@@ -34,6 +35,7 @@ int32_t pumpMessages() {
     if (gQuitRequested) return 1;
     // In development mode a paused show stays here, taking events, until it resumes.
     do {
+        audioPoll();  // the music's positions heard by now, where no thread delivers them
         PlatformEvent event;
         while (platformPollEvent(event)) {
             if (event.type == PlatformEventType::Quit) {

@@ -1,5 +1,8 @@
-// Music player: the sound device plays what the module renders, or a clock of our own keeps time without one.
+// Music player: the sound device plays what the module renders, or a clock of our own keeps time
+// without one.
 #include "platform/audio.h"
+
+#include "platform/music_clock.h"
 
 #include <SDL.h>
 
@@ -15,16 +18,7 @@
 
 namespace {
 
-constexpr int kClockBlockFrames = 256;  // 5.8 ms: the silent clock's rendering step
-constexpr size_t kReportCapacity = 64;  // far more rows than one block can begin
 constexpr uint32_t kSyncId = 1;
-
-constexpr int kPendingCapacity = 256;    // reports rendered but not yet heard: far over a second's
-constexpr int64_t kStallNs = 250000000;  // a device this long without asking for sound is gone
-// A sound server may take seconds to ask for the first buffer (PulseAudio's null sink does
-// when nothing records it); a device that has not yet asked is given this long.
-constexpr int64_t kFirstCallbackNs = 5000000000;
-constexpr int64_t kIdlePollNs = 10000000;  // how often a device gone quiet is looked at
 
 // Output latency of a driver beyond the device buffer, measured by recording what it played
 // (bench/sound_server_bench.cpp). PulseAudio: SDL asks the server for a total latency of one
@@ -37,6 +31,14 @@ int64_t driverExtraLatencyNs(const char* driver) {
     return 0;
 }
 
+// Where the platform has threads, one of ours delivers each position the moment it is heard;
+// without them the frame loop's audioPoll does, once a frame.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kTimelineThread = false;
+#else
+constexpr bool kTimelineThread = true;
+#endif
+
 int64_t nowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -47,272 +49,67 @@ int64_t framesToNs(int64_t frames) {
     return frames * 1000000000LL / kMusicSampleRate;
 }
 
-// A position rendered for the device, with the steady-clock time it will be heard.
-struct Pending {
-    int64_t dueNs;
-    uint32_t data;
-};
-
-// Single-producer (the device callback), single-consumer (the timeline thread) queue.
-class PendingQueue {
-  public:
-    bool push(const Pending& p) {
-        const uint32_t tail = tail_.load(std::memory_order_relaxed);
-        if (tail - head_.load(std::memory_order_acquire) == kPendingCapacity) return false;
-        slots_[tail % kPendingCapacity] = p;
-        tail_.store(tail + 1, std::memory_order_release);
-        return true;
-    }
-    bool peek(Pending* p) const {
-        const uint32_t head = head_.load(std::memory_order_relaxed);
-        if (head == tail_.load(std::memory_order_acquire)) return false;
-        *p = slots_[head % kPendingCapacity];
-        return true;
-    }
-    void pop() {
-        head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
-    }
-    // Only while neither side runs.
-    void clear() { head_.store(tail_.load()); }
-
-  private:
-    Pending slots_[kPendingCapacity];
-    std::atomic<uint32_t> head_{0};
-    std::atomic<uint32_t> tail_{0};
-};
-
-// The one real-time player. The audio thread (SDL's callback or our timeline thread) touches
-// `music` and `reports` only while `playing`; the main thread touches them only before
-// playing starts and after the threads have stopped. When the device goes quiet, the
-// timeline thread takes `music` over under `renderMutex`, and the callback leaves it alone.
+// The one real-time player. The device's callback renders `music` through the clock; the
+// main thread touches `music` only before playing starts and after output has stopped.
 struct Player {
     OfflineMusic music;
-    std::vector<PositionReport> reports;
+    MusicClock clock;
     std::atomic<uint32_t> handle{0};  // of the loaded module; 0 when none
     std::atomic<MusicSyncProc> proc{nullptr};
     std::atomic<bool> playing{false};
-    std::atomic<bool> endReported{false};  // the end of the song has been reported or queued
     uint32_t lastHandle = 0;
     bool initialised = false;
     bool sdlAudio = false;  // the SDL audio subsystem is up
     bool silent = false;
     SDL_AudioDeviceID device = 0;
+    int64_t latencyNs = 0;  // from a callback to its first frame being heard
     bool outputRunning = false;
-    std::thread timeline;  // delivers the positions when heard; the clock when silent
-    std::mutex mutex;      // guards `stopping` and the timeline thread's waits
+    std::thread timeline;  // delivers the positions when heard
+    std::mutex mutex;      // guards the clock's poll, pause and start, and `stopping`
     std::condition_variable wake;
     bool stopping = false;
-    // Pause: the audio thread renders nothing while set. The clock thread's timeline is
-    // moved on by the time spent paused (epoch and pausedAt are guarded by `mutex`).
-    std::atomic<bool> paused{false};
-    std::chrono::steady_clock::time_point epoch;
-    std::chrono::steady_clock::time_point pausedAt;
-
-    // Device playback.
-    int64_t latencyNs = 0;  // from a callback to its first frame being heard
-    PendingQueue pending;
-    std::mutex renderMutex;                  // held by the callback while it renders `music`
-    bool deviceLost = false;                 // the timeline thread plays on; guarded by renderMutex
-    std::atomic<bool> deviceBack{false};     // the device asked for sound while it was lost
-    std::atomic<int64_t> lastCallbackNs{0};  // when the device last asked for sound while playing
-    std::atomic<bool> deviceAsked{false};    // it has asked since play began
-    bool haveOrigin = false;  // audio thread only: the device's timeline is being tracked
-    int64_t originNs = 0;     // smoothed time of the song's frame 0 at the callback
+    bool pauseWanted = false;  // audioPause's latest word, kept for the next play
 };
 
 Player player;
 bool captureMode = false;  // a capture delivers the positions itself; nothing plays
 
-void dispatchData(uint32_t data) {
+void dispatchData(uint32_t data, void*) {
     if (MusicSyncProc proc = player.proc.load()) proc(kSyncId, player.handle.load(), data);
 }
 
-void dispatch(const PositionReport& report) {
-    dispatchData(packPosition(report.order, report.row));
+// Polls the clock with player.mutex held; says when the device went or came back.
+int64_t pollClock() {
+    MusicClock::Event event;
+    const int64_t next = player.clock.poll(nowNs(), dispatchData, nullptr, &event);
+    if (event == MusicClock::Event::DeviceLost)
+        std::fprintf(stderr,
+                     "music: the audio device has stopped playing; the music goes on silently\n");
+    else if (event == MusicClock::Event::DeviceBack)
+        std::fprintf(stderr, "music: the audio device is playing again\n");
+    return next;
 }
 
-// The end of the song, once: a module shorter than the show must not leave it waiting.
-void dispatchEnd() {
-    dispatchData(packPosition(kEndOfSongOrder, 0));
-}
-
-// Follows the device's clock: the song's frame f is handed over at originNs + f / rate. Each
-// callback gives one noisy reading (a device asks when it likes, within a buffer or so); an
-// average over the last few tracks the device without its jitter, and a reading far off
-// (the device stalled and came back) starts the average afresh.
-void trackDeviceClock(int64_t now, int64_t firstFrame, int64_t bufferNs) {
-    const int64_t reading = now - framesToNs(firstFrame);
-    if (!player.haveOrigin || std::llabs(reading - player.originNs) > 3 * bufferNs) {
-        player.originNs = reading;
-        player.haveOrigin = true;
-    } else {
-        player.originNs += (reading - player.originNs) / 8;
-    }
-}
-
-// Renders the device's buffer; each position goes to the timeline thread with the moment
-// its first frame will be heard.
 void deviceCallback(void*, Uint8* stream, int bytes) {
-    auto* out = reinterpret_cast<int16_t*>(stream);
-    const int frames = bytes / 4;
-    int done = 0;
-    bool queued = false;
-    if (player.playing.load(std::memory_order_acquire)) {
-        std::lock_guard<std::mutex> render(player.renderMutex);
-        if (player.deviceLost) {
-            player.deviceBack = true;
-        } else if (player.paused.load()) {
-            // Paused: silence, but the device is alive; its timeline is tracked afresh after.
-            player.lastCallbackNs.store(nowNs());
-            player.deviceAsked.store(true);
-            player.haveOrigin = false;
-        } else {
-            const int64_t now = nowNs();
-            player.lastCallbackNs.store(now);
-            player.deviceAsked.store(true);
-            trackDeviceClock(now, player.music.framesRendered(), framesToNs(frames));
-            const int64_t base = player.originNs + player.latencyNs;
-            while (done < frames && !player.music.ended()) {
-                const int n = player.music.render(out + 2 * done, frames - done, player.reports);
-                for (const PositionReport& r : player.reports)
-                    queued |= player.pending.push(
-                        {base + framesToNs(r.frame), packPosition(r.order, r.row)});
-                player.reports.clear();
-                if (n == 0) break;
-                done += n;
-            }
-            if (player.music.ended() && !player.endReported) {
-                player.endReported = true;
-                queued |= player.pending.push({base + framesToNs(player.music.framesRendered()),
-                                               packPosition(kEndOfSongOrder, 0)});
-            }
-        }
-    }
-    std::memset(out + 2 * done, 0, static_cast<size_t>(frames - done) * 4);
-    if (queued) {
+    if (player.clock.fill(reinterpret_cast<int16_t*>(stream), bytes / 4, nowNs())) {
         // Taking the lock orders the push before the timeline thread's next look at the queue.
         { std::lock_guard<std::mutex> lock(player.mutex); }
         player.wake.notify_all();
     }
 }
 
-std::chrono::steady_clock::time_point steadyAt(int64_t ns) {
-    return std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns));
-}
-
-std::chrono::steady_clock::time_point frameTime(std::chrono::steady_clock::time_point epoch,
-                                                int64_t frame) {
-    return epoch + std::chrono::nanoseconds(framesToNs(frame));
-}
-
-// Waits until `frame` is due on the clock thread's timeline, standing still while paused.
-// Returns true when playback is stopping.
-bool waitForFrame(std::unique_lock<std::mutex>& lock, int64_t frame) {
-    for (;;) {
-        if (player.stopping) return true;
-        if (player.paused) {
+// The timeline thread: from the moment play begins, delivers positions as they are heard.
+void timelineLoop() {
+    std::unique_lock<std::mutex> lock(player.mutex);
+    while (!player.stopping) {
+        if (!player.playing.load()) {
             player.wake.wait(lock);
             continue;
         }
-        const auto due = frameTime(player.epoch, frame);
-        if (std::chrono::steady_clock::now() >= due) return false;
-        player.wake.wait_until(lock, due);
+        const int64_t next = pollClock();
+        player.wake.wait_until(
+            lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(next)));
     }
-}
-
-// Device playback: delivers each position when it is heard. Returns true when asked to stop,
-// false when the device has stopped asking for sound and the song must go on silently.
-bool deliverWhenHeard(std::unique_lock<std::mutex>& lock) {
-    auto stopRequested = [] { return player.stopping; };
-    while (!player.stopping) {
-        Pending next;
-        if (player.pending.peek(&next)) {
-            if (player.wake.wait_until(lock, steadyAt(next.dueNs), stopRequested)) return true;
-            player.pending.pop();
-            lock.unlock();
-            dispatchData(next.data);
-            lock.lock();
-            continue;
-        }
-        const int64_t patience = player.deviceAsked.load() ? kStallNs : kFirstCallbackNs;
-        if (!player.endReported && nowNs() - player.lastCallbackNs.load() > patience) {
-            lock.unlock();
-            std::lock_guard<std::mutex> render(player.renderMutex);
-            player.deviceLost = true;
-            lock.lock();
-            // A callback may have queued one more block before giving up the music.
-            if (player.pending.peek(&next)) continue;
-            return false;
-        }
-        player.wake.wait_for(lock, std::chrono::nanoseconds(kIdlePollNs), [] {
-            Pending p;
-            return player.stopping || player.pending.peek(&p);
-        });
-    }
-    return true;
-}
-
-// Silent playback from the song's current frame: renders a little ahead and reports each
-// row at the moment its first frame would be heard, timed from `epoch`, frame 0's time.
-// Returns true when a device that had gone quiet asks for sound again: it plays on from the
-// next block.
-bool playSilently(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point epoch) {
-    player.epoch = epoch;
-    player.pausedAt = epoch;
-    while (!player.stopping && !player.music.ended()) {
-        if (player.deviceBack.load()) return true;
-        lock.unlock();
-        player.music.render(nullptr, kClockBlockFrames, player.reports);
-        lock.lock();
-        for (const PositionReport& report : player.reports) {
-            if (waitForFrame(lock, report.frame)) break;
-            lock.unlock();
-            dispatch(report);
-            lock.lock();
-        }
-        player.reports.clear();
-        waitForFrame(lock, player.music.framesRendered());
-    }
-    if (!player.stopping && player.music.ended() && !player.endReported) {
-        player.endReported = true;
-        lock.unlock();
-        dispatchEnd();
-        lock.lock();
-    }
-    return false;
-}
-
-// The timeline thread: from the moment play begins, delivers positions as they are heard,
-// on the device's clock or, while there is none, its own.
-void timelineLoop() {
-    std::unique_lock<std::mutex> lock(player.mutex);
-    player.wake.wait(lock, [] { return player.stopping || player.playing.load(); });
-    bool device = !player.silent;
-    while (!player.stopping) {
-        if (device) {
-            if (deliverWhenHeard(lock)) return;
-            std::fprintf(stderr,
-                         "music: the audio device has stopped playing; the music goes on "
-                         "silently\n");
-        }
-        const auto start = std::chrono::steady_clock::now();
-        const auto epoch =
-            start - std::chrono::nanoseconds(framesToNs(player.music.framesRendered()));
-        device = playSilently(lock, epoch);
-        if (!device) break;
-        // The device has the song again, from the next frame on.
-        lock.unlock();
-        {
-            std::lock_guard<std::mutex> render(player.renderMutex);
-            player.haveOrigin = false;
-            player.lastCallbackNs = nowNs();
-            player.deviceBack = false;
-            player.deviceLost = false;
-        }
-        lock.lock();
-        std::fprintf(stderr, "music: the audio device is playing again\n");
-    }
-    player.wake.wait(lock, [] { return player.stopping; });
 }
 
 }  // namespace
@@ -325,7 +122,6 @@ void audioInit() {
     if (player.initialised) return;
     player.initialised = true;
     if (captureMode) return;
-    player.reports.reserve(kReportCapacity);
     player.silent = true;
     std::string why;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -388,10 +184,7 @@ void audioStart() {
     if (!player.initialised || player.outputRunning || captureMode) return;
     player.outputRunning = true;
     player.stopping = false;
-    player.deviceLost = false;
-    player.deviceBack = false;
-    player.pending.clear();
-    player.timeline = std::thread(timelineLoop);
+    if (kTimelineThread) player.timeline = std::thread(timelineLoop);
     if (!player.silent) SDL_PauseAudioDevice(player.device, 0);
 }
 
@@ -405,10 +198,9 @@ bool audioPlay(uint32_t handle) {
     if (handle == 0 || handle != player.handle.load()) return false;
     {
         std::lock_guard<std::mutex> lock(player.mutex);
-        player.endReported = false;
-        player.haveOrigin = false;
-        player.lastCallbackNs = nowNs();
-        player.deviceAsked = false;
+        const int64_t now = nowNs();
+        player.clock.start(&player.music, !player.silent, player.latencyNs, now);
+        player.clock.pause(player.pauseWanted, now);
         player.playing.store(true, std::memory_order_release);
     }
     player.wake.notify_all();
@@ -423,13 +215,8 @@ bool audioSeek(uint32_t handle, int32_t order, int32_t row) {
 void audioPause(bool pause) {
     {
         std::lock_guard<std::mutex> lock(player.mutex);
-        if (pause == player.paused.load()) return;
-        const auto t = std::chrono::steady_clock::now();
-        if (pause)
-            player.pausedAt = t;
-        else
-            player.epoch += t - player.pausedAt;
-        player.paused = pause;
+        player.pauseWanted = pause;
+        player.clock.pause(pause, nowNs());
     }
     player.wake.notify_all();
 }
@@ -444,9 +231,10 @@ void audioStop() {
             player.stopping = true;
         }
         player.wake.notify_all();
-        player.timeline.join();
+        if (player.timeline.joinable()) player.timeline.join();
         player.outputRunning = false;
     }
+    player.clock.stop();
     player.playing = false;
 }
 
@@ -461,5 +249,11 @@ void audioFree() {
     player.proc = nullptr;
     player.initialised = false;
     player.silent = false;
-    player.paused = false;
+    player.pauseWanted = false;
+}
+
+void audioPoll() {
+    if (!player.outputRunning) return;
+    std::lock_guard<std::mutex> lock(player.mutex);
+    if (player.playing.load()) pollClock();
 }

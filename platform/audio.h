@@ -9,8 +9,9 @@
 #include "platform/module.h"
 
 // Position callback, as the player calls it: the sync's id, the music handle, and the
-// position packed by packPosition. It is called on the player's own thread at the moment the
-// row's first frame is heard: the device's buffer and the driver's latency are allowed for.
+// position packed by packPosition. It is called when the row's first frame is heard (the
+// device's buffer and the driver's latency allowed for): on the player's own thread at that
+// moment, or, where there are no threads, by the first audioPoll after it.
 using MusicSyncProc = void (*)(uint32_t sync, uint32_t channel, uint32_t data);
 
 // Opens the default output device (44100 Hz, stereo, paused). When no device opens, or the
@@ -40,6 +41,9 @@ bool audioSeek(uint32_t handle, int32_t order, int32_t row);
 // Pauses playback where it stands (true) or resumes it from the same sample (false); no
 // position is reported while paused.
 void audioPause(bool pause);
+// Delivers every position heard by now. Where the platform has threads a thread of the player
+// does this on its own; where it has none, the frame loop calls it once a frame.
+void audioPoll();
 // Stops output; when it returns, no callback runs and none will.
 void audioStop();
 // Releases the module and the audio device. Safe to call at any time, more than once.

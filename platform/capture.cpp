@@ -32,7 +32,8 @@ double secondsSince(Clock::time_point start) {
 // the driver has them; otherwise two plain buffers (the copy is then made at once).
 struct ReadBack {
     bool set = false, pixelBuffers = false;
-    bool es = false;  // an OpenGL ES context: no glReadBuffer; pack buffers from ES 3.0, mapped by range
+    bool es =
+        false;  // an OpenGL ES context: no glReadBuffer; pack buffers from ES 3.0, mapped by range
     GLuint buffers[2] = {0, 0};
     size_t bufferSize[2] = {0, 0};
     std::vector<uint8_t> memory[2];  // without pixel buffers; each grows once, then is reused

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/music_clock.h"
 #include "support/sound_server.h"
 
 namespace {
@@ -348,6 +349,91 @@ struct Heard {
     std::chrono::steady_clock::time_point when[kCapacity];
 };
 Heard heard;
+
+// The heard-time clock driven by a scripted device and scripted time, 1 ms a step: the device
+// asks for a 512-frame buffer every 11.6 ms while it is alive, and the clock is polled each step.
+struct ScriptedClock {
+    OfflineMusic music;
+    MusicClock clock;
+    std::vector<uint32_t> heard;
+    int64_t nowMs = 0;
+    int64_t nextFillNs = 0;
+    bool deviceAlive = true;
+    int lost = 0, back = 0;
+    int16_t buffer[2 * kMusicDeviceFrames];
+
+    explicit ScriptedClock(bool device) {
+        const std::vector<uint8_t> bytes = steadyModule();
+        EXPECT_EQ(music.openMemory(bytes.data(), bytes.size(), "steady"), "");
+        clock.start(&music, device, 11600000, 0);
+    }
+    static void take(uint32_t data, void* user) {
+        static_cast<ScriptedClock*>(user)->heard.push_back(data);
+    }
+    void runTo(int64_t ms) {
+        for (; nowMs < ms; ++nowMs) {
+            const int64_t ns = nowMs * 1000000;
+            if (deviceAlive && ns >= nextFillNs) {
+                clock.fill(buffer, kMusicDeviceFrames, ns);
+                nextFillNs = ns + 11609977;
+            }
+            MusicClock::Event event;
+            clock.poll(ns, take, this, &event);
+            lost += event == MusicClock::Event::DeviceLost;
+            back += event == MusicClock::Event::DeviceBack;
+        }
+    }
+    void pause(bool on) { clock.pause(on, nowMs * 1000000); }
+    // Every position heard is the next of the song, none twice, none left out.
+    bool inSequence() const {
+        for (size_t i = 0; i < heard.size() && i < kSteadyRows; ++i) {
+            const int order = i < 32 ? 0 : i < 80 ? 1 : 2;
+            const int row = i < 32 ? int(i) : i < 80 ? int(i) - 32 : int(i) - 80;
+            if (heard[i] != packPosition(order, row)) return false;
+        }
+        return true;
+    }
+};
+
+// A row of the steady module lasts 60 ms. A pause of a minute, with a device or without one,
+// and across the device going quiet during the pause, leaves the song where it stood: what is
+// heard after it is what would have been heard without it.
+TEST(MusicClock, PauseHoldsThePositionWithAndWithoutADeviceAndAcrossAStall) {
+    for (int mode = 0; mode < 3; ++mode) {
+        SCOPED_TRACE(mode == 0 ? "own clock" : mode == 1 ? "device" : "device stalls when paused");
+        ScriptedClock plain(mode > 0), paused(mode > 0);
+        plain.runTo(1500);
+        paused.runTo(1000);
+        const size_t atPause = paused.heard.size();
+        paused.pause(true);
+        if (mode == 2) paused.deviceAlive = false;
+        paused.runTo(61000);
+        EXPECT_EQ(paused.heard.size(), atPause) << "positions delivered while paused";
+        paused.pause(false);
+        paused.runTo(61500);
+        EXPECT_NEAR(double(paused.heard.size()), double(plain.heard.size()), 1.0);
+        EXPECT_TRUE(paused.inSequence());
+        EXPECT_EQ(paused.lost, mode == 2 ? 1 : 0);
+    }
+}
+
+// The device goes quiet for a second and comes back: the clock carries the song on in between,
+// and the device takes it on from there; every row is heard once, in order, in about real time.
+TEST(MusicClock, ADeviceThatStallsAndComesBackLosesNoRow) {
+    ScriptedClock plain(true), stalled(true);
+    plain.runTo(4000);
+    stalled.runTo(1000);
+    stalled.deviceAlive = false;
+    stalled.runTo(2000);
+    EXPECT_EQ(stalled.lost, 1);
+    stalled.deviceAlive = true;
+    stalled.runTo(4000);
+    EXPECT_EQ(stalled.back, 1);
+    EXPECT_TRUE(stalled.inSequence());
+    // Held up by no more than the wait for the device and a buffer or two.
+    EXPECT_GE(stalled.heard.size() + 6, plain.heard.size());
+    EXPECT_LE(stalled.heard.size(), plain.heard.size());
+}
 
 void onHeard(uint32_t sync, uint32_t channel, uint32_t data) {
     const int i = heard.count.load();
