@@ -124,7 +124,7 @@ namespace {
 volatile sig_atomic_t stopSignal = 0;
 
 void onStopSignal(int signalNumber) {
-    stopSignal = signalNumber;
+    if (!stopSignal) stopSignal = signalNumber;
 }
 
 }  // namespace
@@ -140,6 +140,6 @@ void watchStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool stopSignalled() {
-    return stopSignal != 0;
+int stopSignalled() {
+    return stopSignal;
 }

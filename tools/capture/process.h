@@ -55,7 +55,8 @@ class StdoutSilencer {
 // Makes a write to a reader that has gone fail with an error instead of ending the process.
 void ignoreBrokenPipes();
 // Catches SIGINT and SIGTERM so that an interrupted capture can end its files cleanly: the first
-// one only sets the flag stopSignalled() reports; a second one ends the process at once. Installed
-// before the platform starts, which then leaves these signals alone.
+// one is only noted, for stopSignalled() to report; a second one ends the process at once.
+// Installed before the platform starts, which then leaves these signals alone.
 void watchStopSignals();
-bool stopSignalled();
+// The first stop signal caught, or 0.
+int stopSignalled();
