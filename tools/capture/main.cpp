@@ -312,9 +312,9 @@ std::string interruptionReport(const Capture& c) {
     if (c.framesWritten == 0)
         line += "; nothing was written";
     else if (c.writeVideo)
-        line += "; " + o.output + " holds the first " + text + ", a short but playable video";
+        line += "; " + o.output + " holds the " + text + " up to there, a short but playable video";
     else if (c.writeFrames)
-        line += "; " + o.framesDir + " holds the first " + text + " as PNG files";
+        line += "; " + o.framesDir + " holds the " + text + " up to there as PNG files";
     if (c.writeAudio) line += "; " + o.audioPath + " was not written";
     for (const ShotRequest& shot : o.shots)
         if (!shot.taken) line += "; the still " + shot.path + " was not reached";
@@ -400,7 +400,7 @@ int main(int argc, char** argv) {
     }
     if (stopSignalled()) {
         std::fprintf(stderr, "demo-capture: interrupted before the first frame; nothing written\n");
-        return 1;
+        return 128 + stopSignalled();
     }
 
     setenv("SDL_VIDEODRIVER", "offscreen", 1);  // no display server needed
