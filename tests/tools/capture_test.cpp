@@ -390,6 +390,8 @@ TEST(Capture, RefusesPathsAndCombinationsBeforeTheShowStarts) {
         {"--frames", "file", "file"},
         {"--frames", "f", "--output", "k.mp4", "--output"},
         {"--start", "5", "--shot", "4:127:s.png", "--start"},
+        // At 1 fps the first frame after the last row's first sample lies past the end.
+        {"--start", "32:127", "--fps", "1", "--start"},
     };
     for (std::vector<std::string> args : refused) {
         const std::string named = args.back();

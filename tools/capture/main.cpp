@@ -38,9 +38,8 @@ constexpr int kFeedSlots = 4;
 struct Track {
     std::vector<int16_t> samples;  // interleaved stereo
     std::vector<PositionReport> reports;
-    int64_t endFrame = 0;      // first frame of the stop order (or the song's end)
-    int64_t startFrame = 0;    // first sample of the first frame written (--start)
-    int64_t firstPicture = 0;  // index of the first frame written (--start)
+    int64_t endFrame = 0;    // first frame of the stop order (or the song's end)
+    int64_t startFrame = 0;  // first sample of the first frame written (--start)
 };
 
 // What was playing when a frame was presented; its pixels reach onFrame one swap later.
@@ -101,15 +100,15 @@ bool renderTrack(const std::string& path, int untilOrder, Track& track, std::str
 
 // Finds the first frame whose music position is at or after `start` (a frame shows the last
 // position whose first sample lies at or before its time) and sets the track's first sample
-// from it. False when the track ends before that position.
+// from it. False when the track ends before that position's first frame.
 bool firstFrameAt(MusicPosition start, int fps, Track& track) {
     if (start.order == 0 && start.row == 0) return true;
     for (const PositionReport& r : track.reports) {
         if (positionBefore(MusicPosition{r.order, r.row}, start)) continue;
         const int64_t frame = (r.frame * fps + kMusicSampleRate - 1) / kMusicSampleRate;
         track.startFrame = frame * kMusicSampleRate / fps;
-        track.firstPicture = frame;
-        return true;
+        // At a low frame rate the first frame after a last row can lie past the capture's end.
+        return track.startFrame < track.endFrame;
     }
     return false;
 }
@@ -380,8 +379,9 @@ int main(int argc, char** argv) {
     c.profile.add(CapturePhase::Music,
                   std::chrono::duration<double>(Clock::now() - musicStarted).count());
     if (!firstFrameAt(o.start, o.fps, c.track)) {
-        std::fprintf(stderr, "demo-capture: the music ends before --start %d:%d\n", o.start.order,
-                     o.start.row);
+        std::fprintf(stderr,
+                     "demo-capture: the capture ends before the first frame of --start %d:%d\n",
+                     o.start.order, o.start.row);
         return 2;
     }
     setStartPosition(o.start);
