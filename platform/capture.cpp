@@ -6,6 +6,7 @@
 #include <GL/glext.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +21,7 @@ CaptureAdvance advanceHook = nullptr;
 void* hookUser = nullptr;
 uint64_t framesPresented = 0;
 double readBackSeconds = 0;  // in GL read-back calls, the sink's own time left out
+char failure[128] = "";      // the first frame lost, if any
 
 using Clock = std::chrono::steady_clock;
 
@@ -125,10 +127,18 @@ void deliverPending() {
                                               static_cast<GLsizeiptr>(size), GL_MAP_READ_BIT)
                     : readBack.mapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
     readBackSeconds += secondsSince(start);
-    if (pixels && frameSink)
-        frameSink(pending.index, static_cast<const uint8_t*>(pixels), pending.width, pending.height,
-                  hookUser);
-    if (pixels) readBack.unmapBuffer(GL_PIXEL_PACK_BUFFER);
+    if (!pixels) {
+        // The frame is lost: skipping it would shift every later frame against the music.
+        if (!failure[0])
+            std::snprintf(failure, sizeof failure,
+                          "frame %llu could not be read back (glMapBuffer failed, GL error 0x%04x)",
+                          static_cast<unsigned long long>(pending.index), glGetError());
+    } else {
+        if (frameSink)
+            frameSink(pending.index, static_cast<const uint8_t*>(pixels), pending.width,
+                      pending.height, hookUser);
+        readBack.unmapBuffer(GL_PIXEL_PACK_BUFFER);
+    }
     readBack.bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
 }
 
@@ -142,6 +152,7 @@ void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance
     hookUser = user;
     framesPresented = 0;
     readBackSeconds = 0;
+    failure[0] = '\0';
     pending = Pending();
     platformUseVirtualTicks(true);
     platformSetVirtualTicks(0);
@@ -194,6 +205,10 @@ void platformFinishCapture() {
         readBack.bufferSize[0] = readBack.bufferSize[1] = 0;
     }
     readBack.set = false;
+}
+
+const char* platformCaptureFailure() {
+    return failure;
 }
 
 double platformCaptureReadBackSeconds() {

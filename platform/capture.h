@@ -29,6 +29,9 @@ void platformCaptureFrame(int width, int height);
 // Hands the last frame read back to the sink; needs the GL context, so it runs before the context
 // is released. Does nothing when no frame is waiting.
 void platformFinishCapture();
+// Why a frame could not be handed to the sink (its read-back buffer could not be mapped), or ""
+// while every frame has been. A capture that reports one has lost a frame and should stop.
+const char* platformCaptureFailure();
 // Wall time spent reading frames back since capture began (waiting for the rasteriser to finish a
 // frame included), the sink's own time left out.
 double platformCaptureReadBackSeconds();

@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,10 +48,17 @@ struct Outcome {
     std::string out, err;
 };
 
+// Counts the lines of a file (0 when it does not exist).
+int lineCount(const std::string& path) {
+    std::string text = readFile(path);
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
 // Runs the capture tool with `args` as its argument vector (no shell) in folder `cwd`, with
-// PATH set to `path` when given. Its output goes to files beside `cwd`, not in it.
+// PATH set to `path` when given. Its output goes to files beside `cwd`, not in it. With
+// `stopAfter`, the tool gets SIGTERM once file `cwd`/timeline.txt holds that many lines.
 Outcome runCapture(const std::vector<std::string>& args, const std::string& cwd,
-                   const char* path = nullptr) {
+                   const char* path = nullptr, int stopAfter = 0) {
     std::vector<char*> argv = {const_cast<char*>(kCapture.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -66,6 +75,13 @@ Outcome runCapture(const std::vector<std::string>& args, const std::string& cwd,
     }
     Outcome run;
     int status = 0;
+    while (stopAfter > 0 && pid > 0 && waitpid(pid, &status, WNOHANG) == 0) {
+        if (lineCount(cwd + "/timeline.txt") >= stopAfter) {
+            kill(pid, SIGTERM);
+            break;
+        }
+        usleep(20000);
+    }
     if (pid > 0 && waitpid(pid, &status, 0) == pid)
         run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.out = readFile(outFile);
@@ -270,17 +286,22 @@ TEST(Capture, AMissingOrDeadEncoderIsAnErrorNamingItAndLeavesNoFiles) {
     EXPECT_NE(run.err.find("ffmpeg"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("a.mp4"), std::string::npos) << run.err;
     EXPECT_EQ(listFolder(dir), std::vector<std::string>{});
-    // An ffmpeg that exits at once, without reading a frame: an error, not a death by SIGPIPE.
+    // An ffmpeg that dies after two frames: an error, not a death by SIGPIPE, and the show stops
+    // within the feed's few frames of it instead of running on to the end.
     {
         std::ofstream fake(bin + "/ffmpeg");
-        fake << "#!/bin/sh\nexit 3\n";
+        fake << "#!/bin/sh\nhead -c 9216 >/dev/null\nexit 3\n";
     }
     chmod((bin + "/ffmpeg").c_str(), 0755);
-    run = runCapture({"--output", "b.mp4", "--size", "64x48", "--until", "1"}, dir, bin.c_str());
+    const std::string timeline = bin + "/timeline.txt";
+    run =
+        runCapture({"--output", "b.mp4", "--size", "64x48", "--until", "1", "--timeline", timeline},
+                   dir, bin.c_str());
     EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.err.find("ffmpeg stopped taking frames for b.mp4: it exited with code 3"),
-              std::string::npos)
-        << run.err;
+    EXPECT_LT(lineCount(timeline), 20) << "frames drawn after the encoder died";
+    EXPECT_NE(run.err.find("ffmpeg"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("b.mp4"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("wrote"), std::string::npos) << run.err;
     EXPECT_EQ(listFolder(dir), std::vector<std::string>{});
 }
 
@@ -312,6 +333,76 @@ TEST(Capture, RejectsBadArgumentsWithAReason) {
     EXPECT_EQ(capture("--help"), 0);
     std::string err = shell(kCapture + " --data /nonexistent --until 1 2>&1");
     EXPECT_NE(err.find("/nonexistent"), std::string::npos) << err;
+}
+
+TEST(Capture, SigtermEndsWithAnErrorAndAPlayableVideoOfWhatWasShown) {
+    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
+    std::string dir = scratch("sigterm");
+    Outcome run = runCapture({"--output", "k.mp4", "--audio", "k.wav", "--size", "160x120", "--fps",
+                              "15", "--timeline", "timeline.txt"},
+                             dir, nullptr, 60);
+    EXPECT_EQ(run.code, 128 + SIGTERM) << run.err;
+    size_t at = run.err.find("interrupted at order ");
+    ASSERT_NE(at, std::string::npos) << run.err;
+    unsigned long frames = 0;
+    size_t holds = run.err.find("k.mp4 holds the ", at);
+    ASSERT_NE(holds, std::string::npos) << run.err;
+    frames = std::strtoul(run.err.c_str() + holds + 16, nullptr, 10);
+    EXPECT_GE(frames, 60u);
+    EXPECT_LT(frames, 3800u) << "the whole show";
+    EXPECT_NE(run.err.find("k.wav was not written"), std::string::npos) << run.err;
+    std::vector<std::string> files = listFolder(dir);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"k.mp4", "timeline.txt"}));
+    std::string info = shell(
+        "ffprobe -v error -count_frames -select_streams v -show_entries "
+        "stream=nb_read_frames -of default=nw=1 '" +
+        dir + "/k.mp4'");
+    EXPECT_EQ(info, "nb_read_frames=" + std::to_string(frames) + "\n");
+}
+
+TEST(Capture, AFailedRunWritesNothingAndLeavesTheUsersFilesAlone) {
+    // A data set with one image cut short: the show fails once it is loading, after the music.
+    std::string dir = scratch("broken"), data = dir + "/data";
+    std::system(("cp -r '" + std::string(SHOW_DATA_DIR) + "' '" + data + "' && truncate -s 200 '" +
+                 data + "/1.png'")
+                    .c_str());
+    std::string work = scratch("broken-out");
+    { std::ofstream(work + "/k.mp4.audio.wav") << "the user's own"; }
+    Outcome run = runCapture({"--data", data, "--start", "5", "--audio", "a.wav", "--output",
+                              "k.mp4", "--size", "64x48"},
+                             work);
+    EXPECT_EQ(run.code, 1) << run.err;
+    EXPECT_NE(run.err.find("1.png"), std::string::npos) << run.err;
+    EXPECT_EQ(listFolder(work), std::vector<std::string>{"k.mp4.audio.wav"});
+    EXPECT_EQ(readFile(work + "/k.mp4.audio.wav"), "the user's own");
+}
+
+TEST(Capture, RefusesPathsAndCombinationsBeforeTheShowStarts) {
+    std::string dir = scratch("plan");
+    { std::ofstream(dir + "/file") << ""; }
+    // Each case's last word is what its message must name.
+    const std::vector<std::vector<std::string>> refused = {
+        {"--audio", "missing/a.wav", "missing/a.wav"},
+        {"--shot", "1:0:missing/s.png", "missing/s.png"},
+        {"--output", "missing/k.mp4", "missing/k.mp4"},
+        {"--frames", "missing/f", "missing/f"},
+        {"--frames", "file", "file"},
+        {"--frames", "f", "--output", "k.mp4", "--output"},
+        {"--start", "5", "--shot", "4:127:s.png", "--start"},
+        // At 1 fps the first frame after the last row's first sample lies past the end.
+        {"--start", "32:127", "--fps", "1", "--start"},
+    };
+    for (std::vector<std::string> args : refused) {
+        const std::string named = args.back();
+        args.pop_back();
+        Outcome run = runCapture(args, dir);
+        EXPECT_EQ(run.code, 2) << args[0] << " " << args[1] << ": " << run.err;
+        // The message names the path or option at fault, and the show never started.
+        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("captured"), std::string::npos) << run.err;
+        EXPECT_EQ(listFolder(dir), std::vector<std::string>{"file"});
+    }
 }
 
 }  // namespace

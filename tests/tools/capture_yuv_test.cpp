@@ -45,16 +45,21 @@ TEST(CaptureYuv, StudioLevelsTopDown) {
     EXPECT_EQ(v[4], 240);  // all the red difference there is
 }
 
-TEST(CaptureYuv, OddSidesArePaddedWithBlack) {
-    std::vector<uint8_t> rgba = rowsFromTop(3, {{255, 255, 255}, {255, 255, 255}, {255, 255, 255}});
+TEST(CaptureYuv, OddSidesArePaddedWithBlackThatDoesNotTintTheEdge) {
+    // Red, whose chroma is far from the padding's 128: the last column's and the corner's chroma
+    // must be the picture's own, not mixed with the black padding.
+    const Rgb red = {255, 0, 0};
+    std::vector<uint8_t> rgba = rowsFromTop(3, {red, red, red});
     std::vector<uint8_t> yuv(yuv420Bytes(3, 3));
     ASSERT_EQ(yuv.size(), 4u * 4 + 2 * 2 * 2);
     convertToYuv420(rgba.data(), 3, 3, yuv.data());
-    EXPECT_EQ(yuv[2], 235);       // last picture column
-    EXPECT_EQ(yuv[3], 16);        // padding column
-    EXPECT_EQ(yuv[12], 16);       // padding row
-    EXPECT_EQ(yuv[16 + 3], 128);  // the corner chroma block holds one white pixel, repeated
-    EXPECT_EQ(yuv[20 + 3], 128);
+    EXPECT_EQ(yuv[2], 81);      // last picture column
+    EXPECT_EQ(yuv[3], 16);      // padding column
+    EXPECT_EQ(yuv[12], 16);     // padding row
+    for (int block : {1, 3}) {  // the last column's chroma: cut by the padding column, and corner
+        EXPECT_EQ(yuv[16 + block], 90) << "U of chroma block " << block;
+        EXPECT_EQ(yuv[20 + block], 240) << "V of chroma block " << block;
+    }
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "tools/capture/yuv.h"
 
-bool EncoderFeed::start(EncoderProcess& encoder, int width, int height, int slots) {
+bool EncoderFeed::start(FrameWriter& encoder, int width, int height, int slots) {
     encoder_ = &encoder;
     width_ = width;
     height_ = height;

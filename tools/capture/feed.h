@@ -18,8 +18,9 @@ class EncoderFeed {
     ~EncoderFeed() { finish(); }
 
     // Sets up `slots` frame buffers of width x height RGBA and starts the writer thread, which
-    // sends every frame to `encoder` as YUV 4:2:0. False when the memory cannot be had.
-    bool start(EncoderProcess& encoder, int width, int height, int slots);
+    // sends every frame to `encoder` as YUV 4:2:0, in the order pushed. False when the memory
+    // cannot be had.
+    bool start(FrameWriter& encoder, int width, int height, int slots);
     bool running() const { return thread_.joinable(); }
     // Copies one bottom-up RGBA frame in, waiting while every slot is still queued. False once the
     // encoder has stopped taking frames (nothing more is queued then).
@@ -30,7 +31,7 @@ class EncoderFeed {
   private:
     void writeFrames();
 
-    EncoderProcess* encoder_ = nullptr;
+    FrameWriter* encoder_ = nullptr;
     int width_ = 0, height_ = 0;
     std::vector<std::vector<uint8_t>> slots_;  // RGBA frames, used round-robin
     std::vector<uint8_t> yuv_;                 // the writer's converted frame

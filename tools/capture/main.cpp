@@ -1,7 +1,6 @@
 // The capture tool: the show on a virtual clock, each frame read back, the music rendered in
 // step, written as an MP4, PNG frames, stills or WAV.
 #include <png.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,6 +23,7 @@
 #include "render/device.h"
 #include "tools/capture/feed.h"
 #include "tools/capture/options.h"
+#include "tools/capture/outputs.h"
 #include "tools/capture/process.h"
 #include "tools/capture/profile.h"
 #include "tools/capture/yuv.h"
@@ -43,14 +43,6 @@ struct Track {
     int64_t startFrame = 0;  // first sample of the first frame written (--start)
 };
 
-// A file removed when this goes out of scope, on every way out of the program.
-struct TemporaryFile {
-    std::string path;
-    ~TemporaryFile() {
-        if (!path.empty()) unlink(path.c_str());
-    }
-};
-
 // What was playing when a frame was presented; its pixels reach onFrame one swap later.
 struct FrameNote {
     int order = 0, row = 0;
@@ -61,6 +53,7 @@ struct Capture {
     Track track;
     size_t nextReport = 0;
     TemporaryFile audioTemp;  // the music, for the encoder to read; outlives the encoder below
+    TemporaryFile videoTemp;  // the encoder's file, renamed to --output once it is finished
     EncoderProcess encoder;   // ffmpeg, reading the frames on its standard input
     EncoderFeed feed;         // hands the frames to the encoder from a thread of its own
     FILE* timeline = nullptr;
@@ -69,7 +62,11 @@ struct Capture {
     size_t shotsLeft = 0;
     Clock::time_point started, lastProgress;
     std::string failure;
-    FrameNote notes[2];  // frame k's in notes[k % 2]
+    bool quitPosted = false;   // the capture ended the show itself (done or failed)
+    bool interrupted = false;  // a signal or a quit from outside ended it early
+    FrameNote notes[2];        // frame k's in notes[k % 2]
+    uint64_t framesWritten = 0;
+    FrameNote lastWritten;  // the position of the last frame handed on
     CaptureProfile profile;
 };
 
@@ -104,14 +101,15 @@ bool renderTrack(const std::string& path, int untilOrder, Track& track, std::str
 
 // Finds the first frame whose music position is at or after `start` (a frame shows the last
 // position whose first sample lies at or before its time) and sets the track's first sample
-// from it. False when the track ends before that position.
+// from it. False when the track ends before that position's first frame.
 bool firstFrameAt(MusicPosition start, int fps, Track& track) {
     if (start.order == 0 && start.row == 0) return true;
     for (const PositionReport& r : track.reports) {
         if (positionBefore(MusicPosition{r.order, r.row}, start)) continue;
         const int64_t frame = (r.frame * fps + kMusicSampleRate - 1) / kMusicSampleRate;
         track.startFrame = frame * kMusicSampleRate / fps;
-        return true;
+        // At a low frame rate the first frame after a last row can lie past the capture's end.
+        return track.startFrame < track.endFrame;
     }
     return false;
 }
@@ -196,6 +194,8 @@ void printProgress(Capture& c, bool final) {
 void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, void* user) {
     Capture& c = *static_cast<Capture*>(user);
     int order = c.notes[frameIndex % 2].order, row = c.notes[frameIndex % 2].row;
+    ++c.framesWritten;
+    c.lastWritten = {order, row};
     if (c.timeline)
         std::fprintf(c.timeline, "%llu %u %d %d\n", static_cast<unsigned long long>(frameIndex),
                      platformCaptureFrameTicks(frameIndex), order, row);
@@ -243,8 +243,13 @@ void onAdvance(uint64_t frameIndex, uint32_t nextTicks, void* user) {
     if (!c.options.shots.empty() && c.shotsLeft == 0 && !c.writeVideo && !c.writeFrames &&
         !c.writeAudio)
         done = true;
+    if (c.failure.empty() && platformCaptureFailure()[0]) c.failure = platformCaptureFailure();
     if (!c.failure.empty()) done = true;
-    if (done) platformPostQuit();
+    if (!done && stopSignalled()) c.interrupted = done = true;
+    if (done && !c.quitPosted) {
+        c.quitPosted = true;
+        platformPostQuit();
+    }
 }
 
 // Starts ffmpeg reading raw frames on its standard input and the music from the temporary WAV.
@@ -264,14 +269,14 @@ bool startEncoder(Capture& c) {
     words("-framerate");
     args.push_back(std::to_string(o.fps));
     words("-i pipe:0 -i");
-    args.push_back("file:" + c.audioTemp.path);
+    args.push_back("file:" + c.audioTemp.path());
     words("-c:v libx264 -preset");
     args.push_back(o.preset);
     // Quality 20.1 rather than 20: the frames' own conversion keeps a little more colour detail
     // than ffmpeg's did, and at 20.1 the whole show's file is again no larger, with as high a
     // structural similarity to the lossless frames.
     words("-crf 20.1 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest -movflags +faststart");
-    args.push_back("file:" + o.output);
+    args.push_back("file:" + c.videoTemp.path());
     std::string error;
     if (c.encoder.start(args, &error)) {
         if (c.feed.start(c.encoder, o.width, o.height, kFeedSlots)) return true;
@@ -283,12 +288,46 @@ bool startEncoder(Capture& c) {
     return false;
 }
 
+// The extension of a path's file name, with its dot ("" when it has none).
+std::string extensionOf(const std::string& path) {
+    size_t dot = path.find_last_of('.'), slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    return path.substr(dot);
+}
+
+// The line for a capture that a signal or a quit ended early: where it stopped and what the
+// files hold.
+std::string interruptionReport(const Capture& c) {
+    const CaptureOptions& o = c.options;
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "interrupted at order %d row %d, %.2f s into the show (the capture was to stop "
+                  "at %.2f s, order %d)",
+                  c.lastWritten.order, c.lastWritten.row, showSeconds(c),
+                  static_cast<double>(c.track.endFrame) / kMusicSampleRate, o.untilOrder);
+    std::string line = text;
+    std::snprintf(text, sizeof text, "%llu frames (%.2f s)",
+                  static_cast<unsigned long long>(c.framesWritten),
+                  static_cast<double>(c.framesWritten) / o.fps);
+    if (c.framesWritten == 0)
+        line += "; nothing was written";
+    else if (c.writeVideo)
+        line += "; " + o.output + " holds the " + text + " up to there, a short but playable video";
+    else if (c.writeFrames)
+        line += "; " + o.framesDir + " holds the " + text + " up to there as PNG files";
+    if (c.writeAudio) line += "; " + o.audioPath + " was not written";
+    for (const ShotRequest& shot : o.shots)
+        if (!shot.taken) line += "; the still " + shot.path + " was not reached";
+    return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Static, so that the temporary files go even when something calls exit().
     static Capture c;
     ignoreBrokenPipes();  // a dead encoder is reported, not a silent death by SIGPIPE
+    watchStopSignals();   // Ctrl-C or SIGTERM ends the files cleanly and is reported
     std::string error;
     bool help = false;
     if (!parseCaptureOptions(argc, argv, c.options, &error, &help)) {
@@ -304,10 +343,26 @@ int main(int argc, char** argv) {
     c.writeAudio = !o.audioPath.empty();
     c.writeVideo = !c.writeFrames && (o.outputGiven || (o.shots.empty() && !c.writeAudio));
     c.shotsLeft = o.shots.size();
-    if (c.writeFrames) mkdir(o.framesDir.c_str(), 0755);
+    // Every path and combination is checked now, not when first used at the end of a long run.
+    error = checkCapturePlan(o, c.writeVideo);
+    if (!error.empty()) {
+        std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+        return 2;
+    }
+    if (c.writeVideo) {
+        // Both beside the output, under names no file had: a user's files are never touched, and
+        // the output appears only when the video is whole.
+        error = c.audioTemp.create(o.output, ".audio.wav", false);
+        if (error.empty()) error = c.videoTemp.create(o.output, extensionOf(o.output), true);
+        if (!error.empty()) {
+            std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+            return 1;
+        }
+    }
     c.progressIsTerminal = isatty(2);
     if (!o.timelinePath.empty() && !(c.timeline = std::fopen(o.timelinePath.c_str(), "w"))) {
-        std::fprintf(stderr, "demo-capture: cannot write %s\n", o.timelinePath.c_str());
+        std::fprintf(stderr, "demo-capture: cannot write %s: %s\n", o.timelinePath.c_str(),
+                     std::strerror(errno));
         return 1;
     }
 
@@ -325,24 +380,28 @@ int main(int argc, char** argv) {
     c.profile.add(CapturePhase::Music,
                   std::chrono::duration<double>(Clock::now() - musicStarted).count());
     if (!firstFrameAt(o.start, o.fps, c.track)) {
-        std::fprintf(stderr, "demo-capture: the capture stops at order %d, before --start %d:%d\n",
-                     o.untilOrder, o.start.order, o.start.row);
+        std::fprintf(stderr,
+                     "demo-capture: the capture ends before the first frame of --start %d:%d\n",
+                     o.start.order, o.start.row);
         return 2;
     }
     setStartPosition(o.start);
-    const int16_t* startSamples = c.track.samples.data() + 2 * c.track.startFrame;
     if (c.writeVideo) {
-        c.audioTemp.path = o.output + ".audio.wav";
-        if (!writeWav(c.audioTemp.path, startSamples,
-                      c.track.samples.size() / 2 - c.track.startFrame)) {
+        const int64_t musicFrames = static_cast<int64_t>(c.track.samples.size() / 2);
+        if (!writeWav(c.audioTemp.path(), c.track.samples.data() + 2 * c.track.startFrame,
+                      static_cast<size_t>(musicFrames - c.track.startFrame))) {
             std::fprintf(stderr, "demo-capture: cannot write the music for the encoder to %s: %s\n",
-                         c.audioTemp.path.c_str(), std::strerror(errno));
+                         c.audioTemp.path().c_str(), std::strerror(errno));
             return 1;
         }
         if (!startEncoder(c)) {
             std::fprintf(stderr, "demo-capture: %s\n", c.failure.c_str());
             return 1;
         }
+    }
+    if (stopSignalled()) {
+        std::fprintf(stderr, "demo-capture: interrupted before the first frame; nothing written\n");
+        return 128 + stopSignalled();
     }
 
     setenv("SDL_VIDEODRIVER", "offscreen", 1);  // no display server needed
@@ -370,11 +429,13 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(Clock::now() - c.started).count());
     printProgress(c, true);
 
-    // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
-    size_t frames = static_cast<size_t>(platformCapturedFrames() * kMusicSampleRate / o.fps);
-    c.track.samples.resize(frames * 2, 0);
-    frames -= static_cast<size_t>(c.track.startFrame);
-    startSamples = c.track.samples.data() + 2 * c.track.startFrame;
+    // The last frame is handed on as the show closes; its loss shows only now.
+    if (c.failure.empty() && platformCaptureFailure()[0]) c.failure = platformCaptureFailure();
+    if (code != 0 && c.failure.empty()) c.failure = "the show stopped with the error above";
+    // A quit the capture did not post came from outside (a signal through the platform, a
+    // closed window): the show did not end by itself.
+    if (gQuitRequested && !c.quitPosted) c.interrupted = true;
+    if (!c.failure.empty()) c.interrupted = false;
     if (c.encoder.running()) {
         CaptureProfile::Scope timed(c.profile, CapturePhase::Encoder);
         if (!c.feed.finish() && c.failure.empty())
@@ -386,18 +447,40 @@ int main(int argc, char** argv) {
         }
     }
     if (c.timeline && std::fclose(c.timeline) != 0) c.failure = "cannot write " + o.timelinePath;
-    if (c.writeAudio && !writeWav(o.audioPath, startSamples, frames))
-        c.failure = "cannot write " + o.audioPath;
+    // A run that failed or was cut short writes nothing more; only the frames made so far stay,
+    // and a video of them when it was cut short.
+    const bool complete = c.failure.empty() && !c.interrupted;
+    if (complete && c.writeAudio) {
+        // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
+        const int64_t endSample =
+            static_cast<int64_t>(platformCapturedFrames()) * kMusicSampleRate / o.fps;
+        const int64_t frames = endSample - c.track.startFrame;
+        if (frames <= 0) {
+            c.failure = "no frames were captured, so " + o.audioPath + " was not written";
+        } else {
+            c.track.samples.resize(static_cast<size_t>(endSample) * 2, 0);
+            if (!writeWav(o.audioPath, c.track.samples.data() + 2 * c.track.startFrame,
+                          static_cast<size_t>(frames)))
+                c.failure = "cannot write " + o.audioPath + ": " + std::strerror(errno);
+        }
+    }
     for (const ShotRequest& shot : o.shots)
-        if (!shot.taken && c.failure.empty())
+        if (complete && !shot.taken && c.failure.empty())
             c.failure = "the show ended before order " + std::to_string(shot.order) + " row " +
                         std::to_string(shot.row) + ", so " + shot.path + " was not written";
+    if (c.writeVideo && c.failure.empty() && c.framesWritten > 0) {
+        error = c.videoTemp.moveTo(o.output);
+        if (!error.empty()) c.failure = error;
+    }
     std::fprintf(stderr, "demo-capture: %s\n", c.profile.report().c_str());
     if (!c.failure.empty()) {
         std::fprintf(stderr, "demo-capture: %s\n", c.failure.c_str());
         return 1;
     }
-    if (code != 0) return code;
+    if (c.interrupted) {
+        std::fprintf(stderr, "demo-capture: %s\n", interruptionReport(c).c_str());
+        return stopSignalled() ? 128 + stopSignalled() : 1;  // as a shell reports the signal
+    }
     if (c.writeVideo) std::fprintf(stderr, "demo-capture: wrote %s\n", o.output.c_str());
     return 0;
 }

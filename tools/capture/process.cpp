@@ -118,3 +118,28 @@ void StdoutSilencer::end() {
 void ignoreBrokenPipes() {
     signal(SIGPIPE, SIG_IGN);
 }
+
+namespace {
+
+volatile sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signalNumber) {
+    if (!stopSignal) stopSignal = signalNumber;
+}
+
+}  // namespace
+
+void watchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    // SA_RESETHAND: the default comes back after the first, so a second signal still ends a
+    // capture that is stuck (an encoder that stopped reading, say).
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int stopSignalled() {
+    return stopSignal;
+}

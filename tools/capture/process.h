@@ -6,20 +6,28 @@
 #include <string>
 #include <vector>
 
+// Where the encoder's feed sends its bytes: the encoder's pipe, or a stand-in in tests.
+class FrameWriter {
+  public:
+    virtual ~FrameWriter() = default;
+    // Writes all bytes; false once the reader has stopped taking them.
+    virtual bool write(const void* data, size_t bytes) = 0;
+};
+
 // A program started without a shell, its standard input a pipe from this process.
-class EncoderProcess {
+class EncoderProcess : public FrameWriter {
   public:
     EncoderProcess() = default;
     EncoderProcess(const EncoderProcess&) = delete;
     EncoderProcess& operator=(const EncoderProcess&) = delete;
-    ~EncoderProcess();  // closes the pipe and waits for the program
+    ~EncoderProcess() override;  // closes the pipe and waits for the program
 
     // Starts args[0], looked up on PATH, with args as its argument vector. Returns false with
     // *error set when it cannot be started (e.g. not installed).
     bool start(const std::vector<std::string>& args, std::string* error);
     bool running() const { return pid_ > 0; }
     // Writes all bytes to the program's standard input; false once it has stopped reading.
-    bool write(const void* data, size_t bytes);
+    bool write(const void* data, size_t bytes) override;
     // Closes the pipe and waits for the program. Returns true when it exited with code 0;
     // otherwise *error says how it ended ("exited with code 1", "was killed by signal 9").
     bool finish(std::string* error);
@@ -46,3 +54,9 @@ class StdoutSilencer {
 
 // Makes a write to a reader that has gone fail with an error instead of ending the process.
 void ignoreBrokenPipes();
+// Catches SIGINT and SIGTERM so that an interrupted capture can end its files cleanly: the first
+// one is only noted, for stopSignalled() to report; a second one ends the process at once.
+// Installed before the platform starts, which then leaves these signals alone.
+void watchStopSignals();
+// The first stop signal caught, or 0.
+int stopSignalled();
