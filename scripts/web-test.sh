@@ -9,5 +9,5 @@ scripts/build-web.sh
 if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
   PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund
 fi
-echo "web-test: stills go to ${SHOW_WEB_STILL_DIR:-a temporary folder}"
+echo "web-test: the stills go to ${SHOW_WEB_STILL_DIR:-${SHOW_WEB_BUILD:-build-web}/stills}/"
 node --test --test-concurrency=1 tests/web/

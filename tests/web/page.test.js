@@ -4,13 +4,14 @@
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
-const os = require('node:os');
 const path = require('node:path');
 const web = require('./harness');
 
 // Start positions whose stills are taken (ORDER:ROW, as --start takes them).
 const STILLS = (process.env.SHOW_WEB_STILLS || '0:0 2:16 5:0').split(' ');
-const STILL_DIR = process.env.SHOW_WEB_STILL_DIR || fs.mkdtempSync(path.join(os.tmpdir(), 'show-web-stills-'));
+const STILL_DIR = process.env.SHOW_WEB_STILL_DIR ||
+  path.resolve(__dirname, '..', '..', process.env.SHOW_WEB_BUILD || 'build-web', 'stills');
+fs.mkdirSync(STILL_DIR, { recursive: true });
 
 let server, browser;
 const pages = [];
