@@ -12,7 +12,7 @@ import sys
 from collections import defaultdict
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
-SKIP = {".git", "docs", "data"}
+SKIP = {".git", "docs", "data", "dist", "node_modules"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 # Include lines known to point against the folder order, each with the reason it is left; they
 # are listed on every run but do not fail it. Keep this empty where possible.

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the browser package (dist/show-web/) and tests it in Debian's headless Chromium, driven by
+# puppeteer-core from package-lock.json. npm never downloads a browser here.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/web-setup.sh
+scripts/build-web.sh
+# A fresh install from the lock file whenever it changed since the last one.
+if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
+  PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund
+fi
+echo "web-test: the stills go to ${SHOW_WEB_STILL_DIR:-${SHOW_WEB_BUILD:-build-web}/stills}/"
+node --test --test-concurrency=1 tests/web/

@@ -1,0 +1,41 @@
+// Measures the browser build in headless Chromium (not a test): time to the first frame and to
+// sound, and frame times over a stretch of play at each start position given.
+//   node tests/web/measure.js [ORDER:ROW ...] [--seconds N]
+'use strict';
+const web = require('./harness');
+
+async function main() {
+  const args = process.argv.slice(2);
+  let seconds = 5;
+  const at = args.indexOf('--seconds');
+  if (at >= 0) seconds = Number(args.splice(at, 2)[1]);
+  const starts = args.length ? args : ['0:0'];
+  const server = await web.serve();
+  const browser = await web.launch();
+  try {
+    for (const start of starts) {
+      const page = await web.open(browser, server.url, `?start=${start}`);
+      const first = await web.stats(page);
+      if (first.state !== 'waiting') throw new Error(`?start=${start}: ${first.error}`);
+      await web.clickToStart(page);
+      // Sound has started when the Web Audio clock moves.
+      await page.waitForFunction(() => window.showStats.audioTime > 0, { polling: 5 });
+      const sound = await page.evaluate(() => performance.now() - window.showStats.startedMs);
+      await new Promise((r) => setTimeout(r, seconds * 1000));
+      const s = await web.stats(page);
+      const intervals = s.intervalMs.slice(-Math.min(s.intervalMs.length, 60 * seconds));
+      const mean = intervals.reduce((a, b) => a + b, 0) / intervals.length;
+      const sorted = [...intervals].sort((a, b) => a - b);
+      const draw = s.drawMs.reduce((a, b) => a + b, 0) / s.drawMs.length;
+      console.log(`start ${start}: first frame ${first.firstFrameMs.toFixed(0)} ms after navigation, ` +
+        `sound ${sound.toFixed(0)} ms after the click, ${(1000 / mean).toFixed(1)} fps ` +
+        `(95th percentile frame ${sorted[Math.floor(0.95 * sorted.length)].toFixed(1)} ms), ` +
+        `drawing ${draw.toFixed(2)} ms a frame, output latency ${(1000 * s.outputLatency).toFixed(1)} ms`);
+      await page.close();
+    }
+  } finally {
+    await browser.close();
+    server.close();
+  }
+}
+main().catch((e) => { console.error(`measure: ${e.message}`); process.exit(1); });
