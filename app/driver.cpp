@@ -11,8 +11,8 @@
 #include "app/devmode.h"
 #include "app/music.h"
 #include "app/seek.h"
+#include "app/timeline.h"
 #include "app/window.h"
-#include "platform/capture.h"
 #include "platform/platform.h"
 #include "render/device.h"
 #include "render/renderer.h"
@@ -33,7 +33,7 @@ void writeErrorFile(const char* text) {
 // Ends a show that could not start: display restored, the reason shown.
 int failAfterOpen(const std::string& message) {
     gDeviceFactory->shutdown();
-    stopMusic();
+    stopShowMusic();
     platformShowMessage("FATAL ERROR", message.c_str());
     return 1;
 }
@@ -69,17 +69,10 @@ int runDemo(int width, int height, int bitsPerPixel) {
     // A development-mode seek or loop ends the frame loops with a restart: every module's
     // state goes back to its start and the show runs again, to the new position.
     for (;;) {
-        // A start past the beginning plays the frames before it through undrawn; a capture
-        // moves its own clock, the real-time show a virtual one until the music starts there.
-        const MusicPosition start = startPosition();
-        const bool seeking = start.order != 0 || start.row != 0;
-        std::string musicError;
-        if (seeking && !platformCapturing())
-            musicError = fastForwardInRealTime(dataPath(kModuleFile).c_str());
-        else
-            musicError = startMusic(dataPath(kModuleFile).c_str());
+        // A start past the beginning plays the frames before it through undrawn.
+        const std::string musicError =
+            startShowMusic(dataPath(kModuleFile).c_str(), startPosition());
         if (!musicError.empty()) return failAfterOpen(musicError);
-        if (seeking && platformCapturing()) beginFastForward(platformSkipCaptureFrame, nullptr);
 
         for (int i = 0; i < kSceneCount && !restartPending(); ++i) {
             startSceneClock();
@@ -90,11 +83,11 @@ int runDemo(int width, int height, int bitsPerPixel) {
         endFastForward();
         if (!seekFailure().empty()) return failAfterOpen(seekFailure());
         if (gQuitRequested || !takeRestart()) break;
-        stopMusic();
+        stopShowMusic();
         resetShowState();
     }
 
     gDeviceFactory->shutdown();
-    stopMusic();
+    stopShowMusic();
     return 0;
 }

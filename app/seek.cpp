@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/music.h"
+#include "app/timeline.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
 #include "render/renderer.h"
@@ -55,13 +56,8 @@ void onSkippedPresent(void*) {
 // first sample the clock has passed, each at the tick its row began.
 void stepVirtualFrame() {
     ++forwardFrame;
-    const int64_t reached = static_cast<int64_t>(forwardFrame) * kMusicSampleRate;
-    while (nextReport < timeline.size() && timeline[nextReport].frame * kForwardFps <= reached) {
-        const PositionReport& r = timeline[nextReport++];
-        platformSetVirtualTicks(static_cast<uint32_t>(r.frame * 1000 / kMusicSampleRate));
-        onMusicPosition(0, 0, packPosition(r.order, r.row));
-    }
-    platformSetVirtualTicks(static_cast<uint32_t>(forwardFrame * 1000 / kForwardFps));
+    deliverUntilFrame(timeline, &nextReport, forwardFrame, kForwardFps,
+                      static_cast<uint32_t>(forwardFrame * 1000 / kForwardFps));
 }
 
 void arriveInRealTime() {

@@ -72,7 +72,6 @@ struct Player {
 };
 
 Player player;
-bool captureMode = false;  // a capture delivers the positions itself; nothing plays
 
 void dispatchData(uint32_t data, void*) {
     if (MusicSyncProc proc = player.proc.load()) proc(kSyncId, player.handle.load(), data);
@@ -114,14 +113,9 @@ void timelineLoop() {
 
 }  // namespace
 
-void audioSetCaptureMode(bool on) {
-    captureMode = on;
-}
-
 void audioInit() {
     if (player.initialised) return;
     player.initialised = true;
-    if (captureMode) return;
     player.silent = true;
     std::string why;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -181,7 +175,7 @@ std::string audioLoadMusicMemory(const void* data, size_t size, const char* name
 }
 
 void audioStart() {
-    if (!player.initialised || player.outputRunning || captureMode) return;
+    if (!player.initialised || player.outputRunning) return;
     player.outputRunning = true;
     player.stopping = false;
     if (kTimelineThread) player.timeline = std::thread(timelineLoop);

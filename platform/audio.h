@@ -20,9 +20,6 @@ using MusicSyncProc = void (*)(uint32_t sync, uint32_t channel, uint32_t data);
 // while a song plays (the sound server died or hung): the song goes on silently from where
 // it was, said in one line.
 void audioInit();
-// In capture mode no device opens and nothing plays: the caller renders the module offline
-// and delivers the positions on its own virtual clock. Set before audioInit.
-void audioSetCaptureMode(bool on);
 // Whether playback runs without sound on the player's own clock thread.
 bool audioIsSilent();
 // Loads the module to play (one at a time, replacing any other) and sets *handle to its handle.

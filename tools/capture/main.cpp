@@ -16,6 +16,7 @@
 #include "app/driver.h"
 #include "app/music.h"
 #include "app/seek.h"
+#include "app/timeline.h"
 #include "app/window.h"
 #include "platform/audio.h"
 #include "platform/capture.h"
@@ -184,8 +185,9 @@ void printProgress(Capture& c, bool final) {
     if (filled > width) filled = width;
     std::string bar(filled, '#');
     bar.append(width - filled, '-');
+    const MusicPosition at = musicPosition();
     std::fprintf(stderr, "%s[%s] order %2d row %3d | frame %6llu | %5.1f fps | %4.0f s left %s",
-                 c.progressIsTerminal ? "\r" : "", bar.c_str(), musicOrder.load(), musicRow.load(),
+                 c.progressIsTerminal ? "\r" : "", bar.c_str(), at.order, at.row,
                  static_cast<unsigned long long>(platformCapturedFrames()), fps, left,
                  c.progressIsTerminal ? "" : "\n");
 }
@@ -226,19 +228,21 @@ void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, vo
     printProgress(c, false);
 }
 
+// The capture's music: nothing plays; onAdvance delivers the track's positions frame by frame,
+// and a start past the beginning is reached by counting undrawn frames on the same clock.
+std::string startCapturedMusic(const char*, MusicPosition start) {
+    if (start.order != 0 || start.row != 0) beginFastForward(platformSkipCaptureFrame, nullptr);
+    return std::string();
+}
+void stopCapturedMusic() {}
+
 // Before the next frame: deliver every position whose first sample the clock has passed.
 void onAdvance(uint64_t frameIndex, uint32_t nextTicks, void* user) {
     Capture& c = *static_cast<Capture*>(user);
-    c.notes[(frameIndex - 1) % 2] = {musicOrder, musicRow};  // as frame frameIndex - 1 was shown
-    int64_t now = static_cast<int64_t>(frameIndex) * kMusicSampleRate;  // in frames x fps
-    while (c.nextReport < c.track.reports.size() &&
-           c.track.reports[c.nextReport].frame * c.options.fps <= now) {
-        const PositionReport& r = c.track.reports[c.nextReport++];
-        // The report arrives with the tick at which its row began, as it would in real time.
-        platformSetVirtualTicks(static_cast<uint32_t>(r.frame * 1000 / kMusicSampleRate));
-        onMusicPosition(0, 0, packPosition(r.order, r.row));
-    }
-    platformSetVirtualTicks(nextTicks);
+    const MusicPosition shown = musicPosition();
+    c.notes[(frameIndex - 1) % 2] = {shown.order, shown.row};  // as frame frameIndex - 1 was shown
+    deliverUntilFrame(c.track.reports, &c.nextReport, frameIndex, c.options.fps, nextTicks);
+    const int64_t now = static_cast<int64_t>(frameIndex) * kMusicSampleRate;  // frames x fps
     bool done = c.track.endFrame * c.options.fps <= now;  // the stop order has begun
     if (!c.options.shots.empty() && c.shotsLeft == 0 && !c.writeVideo && !c.writeFrames &&
         !c.writeAudio)
@@ -404,8 +408,8 @@ int main(int argc, char** argv) {
         return 128 + stopSignalled();
     }
 
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);  // no display server needed
-    audioSetCaptureMode(true);                  // positions come from the track above
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);                // no display server needed
+    setMusicSource({startCapturedMusic, stopCapturedMusic});  // positions: the track above
     platformBeginCapture(o.fps, onFrame, onAdvance, &c);
     gScreenWidth = o.width;
     gScreenHeight = o.height;
