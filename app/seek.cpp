@@ -200,3 +200,26 @@ std::string fastForwardInRealTime(const char* modulePath) {
     beginFastForward(stepVirtualFrame, arriveInRealTime);
     return std::string();
 }
+
+namespace {
+
+std::string startInRealTime(const char* modulePath, MusicPosition start) {
+    if (start.order != 0 || start.row != 0) return fastForwardInRealTime(modulePath);
+    return startMusic(modulePath);
+}
+
+MusicSource source{startInRealTime, stopMusic};
+
+}  // namespace
+
+void setMusicSource(const MusicSource& s) {
+    source = s;
+}
+
+std::string startShowMusic(const char* modulePath, MusicPosition start) {
+    return source.start(modulePath, start);
+}
+
+void stopShowMusic() {
+    source.stop();
+}

@@ -63,3 +63,17 @@ void endFastForward();
 // those reports, and on arrival it turns back into the real clock and the music starts playing
 // at the start position. Returns an empty string, or a message naming the file and reason.
 std::string fastForwardInRealTime(const char* modulePath);
+
+// Where the show's music comes from. The default plays it in real time (the sound device, or
+// the silent clock), fast-forwarding first to a start position past the beginning; a tool that
+// keeps its own time (a capture) puts its own in place.
+struct MusicSource {
+    // Starts the music at `start`; "" or what failed, naming the file.
+    std::string (*start)(const char* modulePath, MusicPosition start);
+    // Stops it; nothing is delivered afterwards.
+    void (*stop)();
+};
+void setMusicSource(const MusicSource& source);
+// The driver's music stage and its shut-down, through the source in place.
+std::string startShowMusic(const char* modulePath, MusicPosition start);
+void stopShowMusic();

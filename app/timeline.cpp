@@ -1,19 +1,7 @@
-// The show's one timeline of music positions: virtual-clock delivery and the music source.
+// The show's one timeline of music positions: delivery on a virtual clock.
 #include "app/timeline.h"
 
-#include "app/seek.h"
 #include "platform/platform.h"
-
-namespace {
-
-std::string startInRealTime(const char* modulePath, MusicPosition start) {
-    if (start.order != 0 || start.row != 0) return fastForwardInRealTime(modulePath);
-    return startMusic(modulePath);
-}
-
-MusicSource source{startInRealTime, stopMusic};
-
-}  // namespace
 
 void deliverUntilFrame(const std::vector<PositionReport>& reports, size_t* next, uint64_t frame,
                        int fps, uint32_t frameTick) {
@@ -24,16 +12,4 @@ void deliverUntilFrame(const std::vector<PositionReport>& reports, size_t* next,
         onMusicPosition(0, 0, packPosition(r.order, r.row));
     }
     platformSetVirtualTicks(frameTick);
-}
-
-void setMusicSource(const MusicSource& s) {
-    source = s;
-}
-
-std::string startShowMusic(const char* modulePath, MusicPosition start) {
-    return source.start(modulePath, start);
-}
-
-void stopShowMusic() {
-    source.stop();
 }

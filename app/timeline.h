@@ -3,7 +3,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "app/music.h"
@@ -18,17 +17,3 @@
 // with the clock at the tick its row began; then moves the clock to `frameTick`, the frame's own.
 void deliverUntilFrame(const std::vector<PositionReport>& reports, size_t* next, uint64_t frame,
                        int fps, uint32_t frameTick);
-
-// Where the show's music comes from. The default plays it in real time (the sound device, or
-// the silent clock), fast-forwarding first to a start position past the beginning; a tool that
-// keeps its own time (a capture) puts its own in place.
-struct MusicSource {
-    // Starts the music at `start`; "" or what failed, naming the file.
-    std::string (*start)(const char* modulePath, MusicPosition start);
-    // Stops it; nothing is delivered afterwards.
-    void (*stop)();
-};
-void setMusicSource(const MusicSource& source);
-// The driver's music stage and its shut-down, through the source in place.
-std::string startShowMusic(const char* modulePath, MusicPosition start);
-void stopShowMusic();
