@@ -24,11 +24,15 @@ namespace {
 constexpr int kFinalOrder = 33;
 
 // The logo: 1.6 square, drawn only while it fits on the screen whole.
-void drawLogo() {
+void slideLogo() {
     if (logoSlide > 0.0f) {
         logoSlide -= frameDelta * 0.1f;
         if (logoSlide < 0.0f) logoSlide = 0.0f;
     }
+}
+
+void drawLogo() {
+    slideLogo();
     gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
     gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
     gRenderer->setBlendMode(GLS_BLEND_ALPHA);
@@ -71,6 +75,16 @@ void drawClosingFrame() {
     if ((at.order == 31 && at.row < 64) || at.order > 31) drawLogo();
 }
 
+// A frame played through on the way to a start position: only what later frames carry (the
+// fade, the tentacles' motion, the logo's slide), nothing built for drawing.
+void advanceClosingFrame() {
+    if (sceneEndsBeforeStart(kFinalOrder)) return;
+    const MusicPosition at = musicPosition();
+    if (at.order == 32) setClosingFade((128 - at.row) * 0.0078125f);
+    tentacleField.advance(sceneTime * 0.03f);
+    if ((at.order == 31 && at.row < 64) || at.order > 31) slideLogo();
+}
+
 }  // namespace
 
 void runClosingSequence() {
@@ -80,7 +94,10 @@ void runClosingSequence() {
     if (pumpMessages()) return;
     while (musicOrder.load() < kFinalOrder) {
         updateClock();
-        if (!sceneEndsBeforeStart(kFinalOrder)) drawClosingFrame();
+        if (fastForwarding())
+            advanceClosingFrame();
+        else
+            drawClosingFrame();
         gRenderer->present();
         gRenderer->clear();
         if (pumpMessages()) break;

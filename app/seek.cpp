@@ -35,8 +35,10 @@ std::vector<PositionReport> timeline;
 size_t nextReport = 0;
 uint64_t forwardFrame = 0;
 std::string forwardModule;
-// When the way to the start position began: the seek key, or the start of the fast-forward.
-std::chrono::steady_clock::time_point forwardBegan;
+// When the way to the start position began: the seek key, or, for a start given on the
+// command line, the program's own start (so the time reported is the time a user waits).
+const std::chrono::steady_clock::time_point programStarted = std::chrono::steady_clock::now();
+std::chrono::steady_clock::time_point forwardBegan = programStarted;
 std::string arrivalError;  // why the music could not start where a fast-forward arrived
 
 bool reachedStart() {
@@ -162,7 +164,7 @@ void forgetSeekTimeline() {
 }
 
 std::string fastForwardInRealTime(const char* modulePath) {
-    if (!restartedBySeek) forwardBegan = std::chrono::steady_clock::now();
+    if (!restartedBySeek) forwardBegan = programStarted;
     restartedBySeek = false;
     // The timeline is kept from one seek to the next and only rendered further when a seek
     // goes past its end.

@@ -240,29 +240,30 @@ void TentacleField::reset() {
     lastTime = -1.0f;
 }
 
-void TentacleField::render(int target, float time) {
-    world.setScreenSize(width, height, target);
-
+void TentacleField::advance(float time) {
     const float g = 200 * time;
     const float h = float(0.4 * g);
     // The first frame steps with dt = 0.
     if (lastTime == -1.0f) lastTime = h;
+    attractors[0] = {float(100 * std::cos(0.72 * h)), float(100 * std::sin(0.364 * h)), 120, 5,
+                     1470};
+    attractors[1] = {float(50 * std::cos(1.72 * h)), float(50 * std::sin(0.104 * h)), 120, 5, 1070};
+    const float dt = h - lastTime;
+    for (int i = 0; i < tentacleCount; ++i) tentacles[i]->step(dt);
+    lastTime = h;
+}
 
+void TentacleField::render(int target, float time) {
+    world.setScreenSize(width, height, target);
+
+    const float g = 200 * time;
     camera->eye = {float(200 * std::cos(0.1 * g)), float(50 * std::sin(0.14 * g) + 200),
                    float(50 * std::cos(0.34 * g) + 350)};
     camera->target = {float(50 * std::sin(0.15 * g)), float(-30 * std::sin(0.45 * g + 1.5)),
                       float(35 * std::sin(0.24 * g) - 70)};
     camera->roll = float(0.3141592653589793 * std::sin(double(15 * time)));
 
-    attractors[0] = {float(100 * std::cos(0.72 * h)), float(100 * std::sin(0.364 * h)), 120, 5,
-                     1470};
-    attractors[1] = {float(50 * std::cos(1.72 * h)), float(50 * std::sin(0.104 * h)), 120, 5, 1070};
-
-    const float dt = h - lastTime;
-    for (int i = 0; i < tentacleCount; ++i) {
-        tentacles[i]->step(dt);
-        tentacles[i]->rebuildTube();
-    }
-    lastTime = h;
+    advance(time);
+    for (int i = 0; i < tentacleCount; ++i) tentacles[i]->rebuildTube();
     world.render();
 }

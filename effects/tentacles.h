@@ -97,6 +97,9 @@ class TentacleField : public EffectBase {
     void reset();
     // Moves camera and attractors to `time`, steps and rebuilds every tentacle, draws the world.
     void render(int target, float time) override;
+    // Only what the next frames carry: the attractors moved to `time` and every chain stepped,
+    // no tube rebuilt and nothing drawn (frames played through on the way to a start position).
+    void advance(float time);
 
   private:
     // Empties the world and frees the tentacles, lights and camera.

@@ -90,13 +90,16 @@ void drawBall(Camera& camera, float p, float roll, float zoom) {
 }
 
 // The picture slides in from the right in orders 6 and 7 and out again late in order 7.
-void drawSlidingPicture(int order, int row) {
+void updateSlide(int order, int row) {
     if (order == 7 && row > 104) {
         if (slide > -1.0f) slide -= frameDelta;
     } else if (slide < 0.0f) {
         slide += frameDelta;
         if (slide > 0.0f) slide = 0.0f;
     }
+}
+
+void drawSlidingPicture() {
     gRenderer->setState(GLS_DEPTH_TEST, GLS_OFF);
     gRenderer->setBlendMode(GLS_BLEND_ALPHA);
     gRenderer->bindTexture0(texVexpush);
@@ -132,16 +135,19 @@ int runBlobScene() {
         const int order = at.order, row = at.row;
         const float p = sceneTime * 0.2f;
         scenePhase = p;
-        drawCone(camera, p);
+        updateZoom(zoom, order, row);
+        const float roll = updateSpin(order, row);
+        if (order > 5) updateSlide(order, row);
+        // A frame played through on the way to a start position keeps only what later frames
+        // carry: the cone and the rippled ball are made afresh every frame.
+        if (fastForwarding()) return;
 
+        drawCone(camera, p);
         gRenderer->setState(GLS_DEPTH_TEST, GLS_ON);
         gRenderer->bindTexture0(texFisse);
         gRenderer->setBlendMode(GLS_BLEND_ALPHA_COLOR);
         ripple(p);
-        updateZoom(zoom, order, row);
-        const float roll = updateSpin(order, row);
         drawBall(camera, p, roll, zoom);
-
-        if (order > 5) drawSlidingPicture(order, row);
+        if (order > 5) drawSlidingPicture();
     });
 }

@@ -88,7 +88,7 @@ void beginPictures() {
 }
 
 // Three pictures entering from the left in order 11 and leaving to the left from order 12.
-void drawLeftColumn(int order, int row) {
+void drawLeftColumn(int row) {
     beginPictures();
     MeshVertex quad[4];
     for (int k = 0; k < 3; ++k) {
@@ -97,6 +97,10 @@ void drawLeftColumn(int order, int row) {
         const float y0 = 0.9f - 0.65f * k;
         drawScreenRect(quad, x0, y0, x0 + 0.5f, y0 - 0.5f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f);
     }
+}
+
+// The left column comes in through order 11 and leaves from order 12.
+void moveLeftColumn(int order) {
     if (order == 11)
         leftColumn = std::min(leftColumn + 0.3f * frameDelta, 0.1f);
     else
@@ -104,7 +108,7 @@ void drawLeftColumn(int order, int row) {
 }
 
 // Three pictures entering from the right late in order 11 and leaving midway through order 12.
-void drawRightColumn(int order, int row) {
+void drawRightColumn(int row) {
     beginPictures();
     MeshVertex quad[4];
     for (int k = 0; k < 3; ++k) {
@@ -113,6 +117,10 @@ void drawRightColumn(int order, int row) {
         const float y0 = 0.9f - 0.65f * k;
         drawScreenRect(quad, x0, y0, x0 + 0.5f, y0 - 0.5f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f);
     }
+}
+
+// The right column comes in late in order 11 and leaves midway through order 12.
+void moveRightColumn(int order, int row) {
     if (order == 11 || (order == 12 && row < 64))
         rightColumn = std::max(rightColumn - 0.3f * frameDelta, -0.5f);
     else
@@ -161,10 +169,24 @@ int runWaveScene() {
         [&] {
             const MusicPosition at = musicPosition();
             const int order = at.order, row = at.row;
+            const bool left = order >= 11, right = (order == 11 && row > 64) || order >= 12;
+            // A frame played through on the way to a start position moves only the columns:
+            // the background and the tube are made afresh every frame.
+            if (fastForwarding()) {
+                if (left) moveLeftColumn(order);
+                if (right) moveRightColumn(order, row);
+                return;
+            }
             drawBackground(p);
             drawTube(camera, p);
-            if (order >= 11) drawLeftColumn(order, row);
-            if ((order == 11 && row > 64) || order >= 12) drawRightColumn(order, row);
+            if (left) {
+                drawLeftColumn(row);
+                moveLeftColumn(order);
+            }
+            if (right) {
+                drawRightColumn(row);
+                moveRightColumn(order, row);
+            }
             if (order == 13 || order == 14) drawFlash(row);
         });
     gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
