@@ -10,6 +10,7 @@
 #include "app/assets.h"
 #include "app/devstate.h"
 #include "app/music.h"
+#include "app/scenetable.h"
 
 namespace {
 
