@@ -1,11 +1,11 @@
 // The closing sequence: tentacles over gold, the logo sliding in, and the fade in the last pattern.
 #include "app/closing.h"
 
-#include "app/seek.h"
-
 #include "app/assets.h"
 #include "app/clock.h"
 #include "app/music.h"
+#include "app/scenetable.h"
+#include "app/seek.h"
 #include "app/window.h"
 #include "effects/clipper.h"
 #include "effects/screenfill.h"
@@ -21,7 +21,7 @@ void resetClosingState() {
 
 namespace {
 
-constexpr int kFinalOrder = 33;
+constexpr int kFinalOrder = sceneEndOrder(kClosingPart);
 
 // The logo: 1.6 square, drawn only while it fits on the screen whole.
 void slideLogo() {

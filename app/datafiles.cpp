@@ -11,13 +11,13 @@
 #include "platform/platform.h"
 
 const char* const kDataFiles[] = {
-    "envmap1.png",  "stripe.png",   "purple.3ds",  "hjerte~1.3ds", "spiral.3ds",  "ball2116.3ds",
-    "striber.3ds",  "striber3.png", "fisse.png",   "os.png",       "plettet.png", "circles.png",
-    "vexscene.3ds", "vexpush1.3ds", "logoenv.png", "1.png",        "2.png",       "3.png",
-    "4.png",        "1b.png",       "2b.png",      "3b.png",       "4b.png",      "vexpush.png",
-    "greets.png",   "txt.png",      "qua#v3n.it"};
+    kFileEnvmap1,     kFileStripe,      kFilePurple,      kFileHjerte,     kFileSpiral,
+    kFileBall,        kFileStriber,     kFileStriber3,    kFileFisse,      kFileOs,
+    kFilePlettet,     kFileCircles,     kFileVexscene,    kFileVexpush1,   kFileLogoenv,
+    kFilePicture[0],  kFilePicture[1],  kFilePicture[2],  kFilePicture[3], kFilePictureB[0],
+    kFilePictureB[1], kFilePictureB[2], kFilePictureB[3], kFileVexpush,    kFileGreets,
+    kFileTxt,         kModuleFile};
 const int kDataFileCount = sizeof kDataFiles / sizeof kDataFiles[0];
-const char* const kModuleFile = "qua#v3n.it";
 
 namespace {
 

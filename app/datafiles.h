@@ -2,11 +2,12 @@
 #pragma once
 #include <string>
 
-// Every file the show reads, in load order, the module last.
+#include "assets/dataset.h"
+
+// Every file the show reads, in load order, the module (kModuleFile) last; the names are the
+// data set's own.
 extern const char* const kDataFiles[];
 extern const int kDataFileCount;
-// The module's file name.
-extern const char* const kModuleFile;
 
 // Picks the data folder: `dir` when given, else "data" under the current directory when it
 // exists, else the "data" folder beside the executable.

@@ -11,8 +11,6 @@
 #include "platform/audio.h"
 #include "platform/platform.h"
 
-DevMode gDevMode;
-
 namespace {
 
 void sleepBriefly() {

@@ -1,6 +1,8 @@
 // The demo driver: display up, assets, music, seven scenes, closing, shut-down.
 #pragma once
 
+#include "app/scenetable.h"
+
 class DeviceFactory;
 class DisplayDevice;
 
@@ -11,9 +13,10 @@ extern DisplayDevice* gDisplayDevice;
 // value (a quit or a restart), or kSceneFailed when it could not be set up.
 using SceneFunction = int (*)();
 constexpr int kSceneFailed = -1;
-// The scene sequence the driver plays, in order, and its length (the scenes define them).
+// The scene sequence the driver plays, in order: entry i plays part i of kSceneSpans (the scenes
+// define it). The closing sequence follows it.
 extern const SceneFunction kSceneSequence[];
-extern const int kSceneCount;
+constexpr int kSceneCount = kClosingPart;
 // What the last scene that returned kSceneFailed could not do, as one line for the user.
 extern const char* sceneFailure;
 // Puts every piece of state the show carries from frame to frame back to its start: the clock,

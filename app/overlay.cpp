@@ -8,8 +8,9 @@
 #include <string>
 
 #include "app/assets.h"
-#include "app/devmode.h"
+#include "app/devstate.h"
 #include "app/music.h"
+#include "app/scenetable.h"
 
 namespace {
 
@@ -61,11 +62,11 @@ void drawOverlay(Renderer& r, const OverlayText& text) {
     }
     if (lines == 0) return;
     r.saveState();
-    r.setState(1, 0);  // depth test off
-    r.setState(6, 1);  // texture unit 0 only
-    // Blend mode 4 weighs the incoming colour by one minus its alpha: a dark panel at alpha 0.4
-    // keeps 40 % of the picture under it; the font's inverted alpha makes its ink opaque.
-    r.setBlendMode(4);
+    r.setState(GLS_DEPTH_TEST, GLS_OFF);
+    r.setState(GLS_TEXTURE_UNITS, GLS_UNIT0);
+    // GLS_BLEND_ALPHA weighs the incoming colour by one minus its alpha: a dark panel at alpha
+    // 0.4 keeps 40 % of the picture under it; the font's inverted alpha makes its ink opaque.
+    r.setBlendMode(GLS_BLEND_ALPHA);
     r.bindTexture0(0);
     const float pad = 0.01f;
     drawRect(r, kLeft - pad, kTop + pad, kLeft + widest * kCharWidth + pad,

@@ -77,16 +77,6 @@ void arriveInRealTime() {
 
 }  // namespace
 
-const SceneSpan kSceneSpans[] = {{3, "Title"},   {9, "Blob"},       {15, "Wave"},  {18, "Spiral"},
-                                 {23, "Figure"}, {26, "Logo zoom"}, {28, "Heart"}, {33, "closing"}};
-const int kSceneSpanCount = sizeof kSceneSpans / sizeof kSceneSpans[0];
-
-const char* sceneNameAt(int order) {
-    for (const SceneSpan& span : kSceneSpans)
-        if (order < span.endOrder) return span.name;
-    return "end";
-}
-
 std::string checkShowPosition(const OfflineMusic& music, MusicPosition at) {
     const int showEnd = kSceneSpans[kSceneSpanCount - 1].endOrder;
     const int orders = std::min(showEnd, static_cast<int>(music.orderCount()));

@@ -4,19 +4,9 @@
 #include <string>
 
 #include "app/music.h"
+#include "app/scenetable.h"
 
 class OfflineMusic;
-
-// The parts of the show in play order, each with the order that ends it; the closing sequence
-// ends at order 33, the end of the show.
-struct SceneSpan {
-    int endOrder;
-    const char* name;
-};
-extern const SceneSpan kSceneSpans[];
-extern const int kSceneSpanCount;
-// The name of the part playing at `order` ("end" past the last).
-const char* sceneNameAt(int order);
 
 // Whether the show can start at `at` with the module `music`: "" when it can, else why not
 // (an order past the show's end or the song's, a row past its order's pattern).

@@ -41,7 +41,7 @@ inline constexpr char kFileVexpush1[] = "vexpush1.3ds";
 inline constexpr char kObjectLogo[] = "Shape1";
 
 // The music module.
-inline constexpr char kFileModule[] = "qua#v3n.it";
+inline constexpr char kModuleFile[] = "qua#v3n.it";
 
 // Texture formats: envmap1.png is uploaded at 16 bits, every other image at 32.
 inline constexpr int kEnvmap1Format = GLS_FORMAT_RGB5;

@@ -98,6 +98,11 @@ RendererKind selectedRenderer() {
     return rendererKind;
 }
 
+void flushRenderer() {
+    flushOpenGLRenderer();
+    flushGLES2Renderer();
+}
+
 bool parseRendererName(const char* name, RendererKind& out) {
     if (std::strcmp(name, "gl1") == 0)
         out = RendererKind::GL1;

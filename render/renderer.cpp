@@ -8,7 +8,6 @@
 
 #include "platform/platform.h"
 #include "render/image.h"
-#include "render/renderer_gles2.h"
 
 Renderer* gRenderer = nullptr;
 
@@ -91,9 +90,8 @@ void resetTextureMatrix() {
 
 }  // namespace
 
-void flushRenderer() {
+void flushOpenGLRenderer() {
     closeBatch();
-    flushGLES2Renderer();
 }
 
 Renderer* createOpenGLRenderer() {

@@ -95,9 +95,7 @@ class Renderer {
 // multitexture entry points. Returns none when allocation fails.
 Renderer* createOpenGLRenderer();
 
-// Ends the primitive the last draws left open (the ES 2.0 renderer: draws its pending batch), so
-// that GL can be called directly (a read-back, a query, a state change of its own). The
-// renderer's own operations and present do this themselves.
-void flushRenderer();
+// Ends the primitive the OpenGL 1.1 renderer's last draws left open (part of flushRenderer).
+void flushOpenGLRenderer();
 
 extern Renderer* gRenderer;

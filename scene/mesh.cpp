@@ -7,7 +7,7 @@
 #include <new>
 
 #include "assets/reader3ds.h"
-#include "effects/clipper.h"
+#include "math/clipcode.h"
 
 namespace {
 constexpr float kTwoPi = 6.2831855f;

@@ -5,8 +5,6 @@
 
 #include "scene/worldclip.h"
 
-float worldProjection = 173.20508f;  // 100 / tan(30 degrees), the tentacle camera's 60-degree view
-
 namespace {
 constexpr double kPi = 3.141592653589793;
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "render/renderer.h"
 
+float worldProjection = 173.20508f;  // 100 / tan(30 degrees), the tentacle camera's 60-degree view
 float worldClipPlanes[5][4];
 float closingFade = 1.0f;
 

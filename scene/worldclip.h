@@ -1,7 +1,11 @@
 // View-frustum clipping of world faces against five planes, and the hand-over to the renderer.
 #pragma once
 
-#include "scene/world.h"
+#include "scene/worldtypes.h"
+
+// 100 / tan(fov / 2) for the camera in use, the scale of projectObjectVertex; World::setCamera
+// sets it from the camera's fov.
+extern float worldProjection;
 
 // The five frustum planes (nx, ny, nz, d): left, right, bottom, top sides and the near plane.
 // A point p is inside a plane when nx p.x + ny p.y + nz p.z + d >= 0.

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kEndOrder = 9;
+constexpr int kEndOrder = sceneEndOrder(kBlobPart);
 constexpr float kTwoPi = 6.2831855f;
 constexpr double kSpinToDegrees = 28.64788895934102;  // 2 pi of spin rolls the view 180 degrees
 constexpr float kRestZoom = 450.0f;

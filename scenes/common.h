@@ -4,6 +4,7 @@
 
 #include "app/clock.h"
 #include "app/music.h"
+#include "app/scenetable.h"
 #include "app/seek.h"
 #include "app/window.h"
 #include "effects/depthsort.h"

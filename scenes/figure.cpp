@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kEndOrder = 23;
+constexpr int kEndOrder = sceneEndOrder(kFigurePart);
 constexpr size_t kListBytes = 80000;
 
 DepthList boxList;

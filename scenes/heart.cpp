@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kEndOrder = 28;
+constexpr int kEndOrder = sceneEndOrder(kHeartPart);
 constexpr size_t kListBytes = 400000;
 
 DepthList heartList;

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kEndOrder = 26;
+constexpr int kEndOrder = sceneEndOrder(kLogoZoomPart);
 constexpr size_t kListBytes = 400000;
 constexpr int kCopies = 5;
 

@@ -1,12 +1,13 @@
-// The seven scenes of the show, in play order; each runs its own frame loop.
+// The seven scenes of the show, in play order; each runs its own frame loop until the music
+// reaches its part's end order in app/scenetable.h.
 #pragma once
 
 #include "app/driver.h"  // SceneFunction, and the sequence the scenes define
 
-int runTitleScene();     // orders 0-2
-int runBlobScene();      // to order 9
-int runWaveScene();      // to order 15
-int runSpiralScene();    // to order 18
-int runFigureScene();    // to order 23
-int runLogoZoomScene();  // to order 26
-int runHeartScene();     // to order 28
+int runTitleScene();
+int runBlobScene();
+int runWaveScene();
+int runSpiralScene();
+int runFigureScene();
+int runLogoZoomScene();
+int runHeartScene();

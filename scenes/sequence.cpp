@@ -11,7 +11,8 @@
 const SceneFunction kSceneSequence[] = {runTitleScene,  runBlobScene,   runWaveScene,
                                         runSpiralScene, runFigureScene, runLogoZoomScene,
                                         runHeartScene};
-const int kSceneCount = sizeof kSceneSequence / sizeof kSceneSequence[0];
+static_assert(sizeof kSceneSequence / sizeof kSceneSequence[0] == kSceneCount,
+              "one scene function for every scene part of kSceneSpans, in its order");
 
 const char* sceneFailure = "";
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kEndOrder = 18;
+constexpr int kEndOrder = sceneEndOrder(kSpiralPart);
 constexpr size_t kListBytes = 80000;
 
 // One caption of txt.png, shown from `row` of every order on; on screen 1.5 times its texture size.

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kEndOrder = 3;
+constexpr int kEndOrder = sceneEndOrder(kTitlePart);
 constexpr size_t kListBytes = 400000;
 
 // One word of os.png: shown from `row` of `order` on (and in later orders too when `stays`).

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kEndOrder = 15;
+constexpr int kEndOrder = sceneEndOrder(kWavePart);
 constexpr int kTubeRows = 30;      // rings along the tube's axis, per segment
 constexpr int kTubeSegments = 40;  // around it
 

@@ -16,10 +16,7 @@ SKIP = {".git", "docs", "data", "dist", "node_modules"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 # Include lines known to point against the folder order, each with the reason it is left; they
 # are listed on every run but do not fail it. Keep this empty where possible.
-TOLERATED = {
-    ("scene/mesh.cpp", "effects/clipper.h"):
-        "the mesh projection takes its clip codes (clipCode, kClip*) from the clipper's header",
-}
+TOLERATED = {}
 
 
 def sources():

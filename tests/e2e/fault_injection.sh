@@ -27,9 +27,9 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 cd "$work" || exit 1
 mkdir orig
 cp -r "$build/data" data
-# The files the show reads, from the program's own table.
+# The files the show reads, from the data set's file names.
 files=$(data_file_names "$source")
-[ -n "$files" ] || { echo "FAIL: no data file list in $source/app/datafiles.cpp"; exit 1; }
+[ -n "$files" ] || { echo "FAIL: no data file list in $source/assets/dataset.h"; exit 1; }
 failures=0
 accepted=0
 refused=0

@@ -10,7 +10,7 @@
 #include "tools/datagen/music_score.h"
 
 bool writeMusic(const std::string& dir, std::string* error) {
-    std::string path = dir + "/" + kFileModule;
+    std::string path = dir + "/" + kModuleFile;
     std::vector<uint8_t> bytes;
     std::string why;
     if (!it::encodeModule(score::composeModule(), &bytes, &why)) {

@@ -1,7 +1,9 @@
-# Shared by the end-to-end scripts: the data files the show checks for, read from the program's
-# own list in app/datafiles.cpp (argument: the source folder).
+# Shared by the end-to-end scripts: the data files the show checks for, read from the data set's
+# file names in assets/dataset.h (argument: the source folder). The overlay's font is left out:
+# only development mode reads it, and the up-front check does not ask for it.
 data_file_names() {
-  sed -n '/kDataFiles\[\] = {/,/};/p' "$1/app/datafiles.cpp" | grep -o '"[^"]*"' | tr -d '"'
+  grep -E '^inline constexpr [^=]*\bk(File[A-Za-z0-9]+|ModuleFile)\b' "$1/assets/dataset.h" |
+    grep -v '\bkFileFont\b' | grep -o '"[^"]*"' | tr -d '"'
 }
 
 # The data files that the message file $2 does not name, each after a space; a note instead when
@@ -9,6 +11,6 @@ data_file_names() {
 data_files_not_named() {
   local files f
   files=$(data_file_names "$1")
-  [ -n "$files" ] || { echo " (no data file list in $1/app/datafiles.cpp)"; return; }
+  [ -n "$files" ] || { echo " (no data file list in $1/assets/dataset.h)"; return; }
   for f in $files; do grep -q -F "$f" "$2" || echo -n " $f"; done
 }
