@@ -70,19 +70,14 @@ void drawClosingFrame() {
     gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
     gRenderer->bindTexture1(texTentacleEnv);
     gRenderer->bindTexture0(texPlettet);
-    tentacleField.render(0, sceneTime * 0.03f);
+    // A frame played through on the way to a start position only moves the tentacles on: the
+    // tubes around them are made afresh for every frame drawn.
+    if (fastForwarding())
+        tentacleField.advance(sceneTime * 0.03f);
+    else
+        tentacleField.render(0, sceneTime * 0.03f);
 
     if ((at.order == 31 && at.row < 64) || at.order > 31) drawLogo();
-}
-
-// A frame played through on the way to a start position: only what later frames carry (the
-// fade, the tentacles' motion, the logo's slide), nothing built for drawing.
-void advanceClosingFrame() {
-    if (sceneEndsBeforeStart(kFinalOrder)) return;
-    const MusicPosition at = musicPosition();
-    if (at.order == 32) setClosingFade((128 - at.row) * 0.0078125f);
-    tentacleField.advance(sceneTime * 0.03f);
-    if ((at.order == 31 && at.row < 64) || at.order > 31) slideLogo();
 }
 
 }  // namespace
@@ -94,10 +89,7 @@ void runClosingSequence() {
     if (pumpMessages()) return;
     while (musicOrder.load() < kFinalOrder) {
         updateClock();
-        if (fastForwarding())
-            advanceClosingFrame();
-        else
-            drawClosingFrame();
+        if (!sceneEndsBeforeStart(kFinalOrder)) drawClosingFrame();
         gRenderer->present();
         gRenderer->clear();
         if (pumpMessages()) break;

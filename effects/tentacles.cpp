@@ -238,6 +238,7 @@ void TentacleField::reset() {
         }
     }
     lastTime = -1.0f;
+    shapeStale = false;
 }
 
 void TentacleField::advance(float time) {
@@ -251,6 +252,7 @@ void TentacleField::advance(float time) {
     const float dt = h - lastTime;
     for (int i = 0; i < tentacleCount; ++i) tentacles[i]->step(dt);
     lastTime = h;
+    shapeStale = true;
 }
 
 void TentacleField::render(int target, float time) {
@@ -263,7 +265,15 @@ void TentacleField::render(int target, float time) {
                       float(35 * std::sin(0.24 * g) - 70)};
     camera->roll = float(0.3141592653589793 * std::sin(double(15 * time)));
 
+    if (shapeStale) {
+        // The environment coordinates come from the normals of the frame before: give the
+        // world those of the tubes around the chains as the last undrawn frame left them.
+        for (int i = 0; i < tentacleCount; ++i) tentacles[i]->rebuildTube();
+        world.smoothAllNormals();
+        shapeStale = false;
+    }
     advance(time);
     for (int i = 0; i < tentacleCount; ++i) tentacles[i]->rebuildTube();
     world.render();
+    shapeStale = false;
 }

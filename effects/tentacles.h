@@ -83,6 +83,7 @@ class TentacleField : public EffectBase {
     WorldCamera* camera = nullptr;
     Tentacle** tentacles = nullptr;
     int32_t tentacleCount = 0;
+    bool shapeStale = false;  // advanced since the tubes were last built and rendered
 
     TentacleField() { world.clear(); }
     ~TentacleField() override;

@@ -199,20 +199,28 @@ void World::prepareObject(WorldObject& o) {
     }
 
     // The environment coordinates above used last frame's normals; these serve the next frame.
-    if (o.flags & kObjectSmoothNormals) {
-        computeFaceNormals(o);
-        for (int i = 0; i < o.vertexCount; ++i) {
-            ObjectVertex& v = o.vertices[i];
-            if (v.adjacentCount == 0) continue;
-            Vector3 sum{0, 0, 0};
-            for (int k = 0; k < v.adjacentCount; ++k) {
-                const Vector3& n = *v.adjacentNormals[k];
-                sum = {sum.x + n.x, sum.y + n.y, sum.z + n.z};
-            }
-            const float inv = 1.0f / float(v.adjacentCount);
-            v.normal = {sum.x * inv, sum.y * inv, sum.z * inv};
+    smoothNormals(o);
+}
+
+void World::smoothNormals(WorldObject& o) {
+    if (!(o.flags & kObjectSmoothNormals)) return;
+    computeFaceNormals(o);
+    for (int i = 0; i < o.vertexCount; ++i) {
+        ObjectVertex& v = o.vertices[i];
+        if (v.adjacentCount == 0) continue;
+        Vector3 sum{0, 0, 0};
+        for (int k = 0; k < v.adjacentCount; ++k) {
+            const Vector3& n = *v.adjacentNormals[k];
+            sum = {sum.x + n.x, sum.y + n.y, sum.z + n.z};
         }
+        const float inv = 1.0f / float(v.adjacentCount);
+        v.normal = {sum.x * inv, sum.y * inv, sum.z * inv};
     }
+}
+
+void World::smoothAllNormals() {
+    for (WorldObject* o = objects; o; o = o->next)
+        if (o->flags & kObjectVisible) smoothNormals(*o);
 }
 
 void World::collectFaces(WorldObject& o) {

@@ -122,8 +122,12 @@ class World {
     void setScreenSize(int width, int height, int depth);
     // Transforms, projects, culls, clips and draws every visible object; nothing without a camera.
     void render();
+    // The smooth normals that render leaves for the next frame's environment coordinates, for
+    // visible objects whose shape changed without a render (frames played through undrawn).
+    void smoothAllNormals();
 
   private:
     void prepareObject(WorldObject& object);
+    void smoothNormals(WorldObject& object);
     void collectFaces(WorldObject& object);
 };

@@ -43,17 +43,19 @@ void drawBackground(float p) {
     drawSixRayFan(p);
 }
 
-// Swells, bends and scrolls the tube for phase p.
+// The stripes crawl by a step per frame: the one thing the tube carries from frame to frame.
+void crawlStripes() {
+    for (int i = 0; i < meshTube.vertices.count; ++i) meshTube.vertices.verts[i].u0 += 0.001f;
+}
+
+// Swells and bends the tube for phase p.
 void deformTube(float p) {
     float f[kTubeRows];
     for (int j = 0; j < kTubeRows; ++j)
         f[j] = float(0.4 * std::sin(double(12.0f * p + 0.2f * j)) +
                      0.3 * std::cos(double(18.0f * p + 0.3f * j)) + 1.1);
     const int count = meshTube.vertices.count;
-    for (int i = 0; i < count; ++i) {
-        radiusFactors[i] = f[i % kTubeRows];
-        meshTube.vertices.verts[i].u0 += 0.001f;  // the stripes crawl by a step per frame
-    }
+    for (int i = 0; i < count; ++i) radiusFactors[i] = f[i % kTubeRows];
     meshTube.scaleXZ(radiusFactors.data());
     for (int i = 0; i < count; ++i) {
         const int j = i % kTubeRows;
@@ -68,6 +70,7 @@ void drawTube(Camera& camera, float p) {
     gRenderer->bindTexture0(texStripe);
     gRenderer->setState(GLS_TEXTURE_UNITS, GLS_UNITS01);
     gRenderer->setBlendMode(GLS_UNIT0_BLEND_ALPHA_COLOR);
+    crawlStripes();
     deformTube(p);
     camera.eye = {float(45.0 * std::sin(p)), float(std::sin(3.0 * p)), float(45.0 * std::cos(p))};
     camera.target = {0.0f, 0.0f, 0.0f};
@@ -170,9 +173,10 @@ int runWaveScene() {
             const MusicPosition at = musicPosition();
             const int order = at.order, row = at.row;
             const bool left = order >= 11, right = (order == 11 && row > 64) || order >= 12;
-            // A frame played through on the way to a start position moves only the columns:
-            // the background and the tube are made afresh every frame.
+            // A frame played through on the way to a start position only crawls the stripes
+            // and moves the columns: the rest of the picture is made afresh every frame.
             if (fastForwarding()) {
+                crawlStripes();
                 if (left) moveLeftColumn(order);
                 if (right) moveRightColumn(order, row);
                 return;

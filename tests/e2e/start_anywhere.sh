@@ -33,5 +33,5 @@ done
 code=0
 capture --start 40 --until 33 --frames "$work/none" || code=$?
 [ "$code" -eq 2 ] || fail "a start past the end gave exit $code, not 2"
-grep -q "before --start 40" "$work/err.txt" || fail "a start past the end is not explained"
+grep -q "not before --until 33" "$work/err.txt" || fail "a start past the end is not explained"
 echo "ok: a start past the end is refused"

@@ -376,6 +376,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-capture: %s", missing.c_str());
         return 1;
     }
+    if (o.start.order != 0 || o.start.row != 0) {
+        // A start the module does not have is refused before anything is rendered.
+        OfflineMusic music;
+        if (music.open(dataPath(kModuleFile).c_str()).empty()) {
+            const std::string why = checkShowPosition(music, o.start);
+            if (!why.empty()) {
+                std::fprintf(stderr, "demo-capture: --start %d:%d: %s\n", o.start.order,
+                             o.start.row, why.c_str());
+                return 2;
+            }
+        }
+    }
     Clock::time_point musicStarted = Clock::now();
     if (!renderTrack(dataPath(kModuleFile), o.untilOrder, c.track, &error)) {
         std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
