@@ -106,6 +106,10 @@ void setOverlayMessage(const char* text) {
     message[n] = '\0';
 }
 
+const char* overlayMessage() {
+    return message;
+}
+
 void restartOverlayTiming() {
     timingRestarts = true;
 }

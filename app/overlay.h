@@ -68,6 +68,8 @@ using OverlayText = char[kOverlayLines][kOverlayColumns + 1];
 void formatOverlay(int order, int row, double frameMs, const char* message, OverlayText& text);
 // Sets the message line (the latest reload's result); "" clears it. Not for per-frame use.
 void setOverlayMessage(const char* text);
+// The message line as the overlay shows it.
+const char* overlayMessage();
 // Makes the next frame start the frame timing afresh (after a pause, which is no frame time).
 void restartOverlayTiming();
 // Development mode start: loads the font after every other texture and puts an OverlayRenderer

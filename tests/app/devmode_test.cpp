@@ -206,6 +206,12 @@ TEST_F(DevModeTest, OverlayShowsPositionSceneAndFrameTimeAndAllocatesNothing) {
     EXPECT_STREQ(text[1], "scene Wave");
     EXPECT_STREQ(text[2], "frame 16.7 ms  60 fps");
     EXPECT_STREQ(text[3], "reloaded stripe.png");
+    // A reload error names a path that may be far wider than the overlay: one line, cut to fit.
+    const std::string wide = "cannot read " + std::string(300, 'x') + "/stripe.png";
+    setOverlayMessage((wide + "\nsecond line").c_str());
+    EXPECT_EQ(std::string(overlayMessage()), wide.substr(0, kOverlayColumns));
+    setOverlayMessage("short\nsecond line");
+    EXPECT_STREQ(overlayMessage(), "short");
     EXPECT_STREQ(sceneNameAt(0), "Title");
     EXPECT_STREQ(sceneNameAt(28), "closing");
 
