@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/capture.h"
+#include "tools/capture/readback.h"
 #include "platform/platform.h"
 
 namespace {
@@ -28,11 +28,11 @@ TEST(CaptureReadBack, AFrameThatCannotBeMappedIsAFailure) {
     auto map = reinterpret_cast<PFNGLMAPBUFFERPROC>(platformGetProcAddress("glMapBuffer"));
     ASSERT_TRUE(isBuffer && bind && map);
 
-    platformBeginCapture(30, countFrame, nullptr, nullptr);
-    platformCaptureFrame(64, 48);
-    platformCaptureFrame(64, 48);
+    beginCapture(30, countFrame, nullptr, nullptr);
+    captureFrame(64, 48);
+    captureFrame(64, 48);
     EXPECT_EQ(framesSeen, 1);
-    EXPECT_STREQ(platformCaptureFailure(), "");
+    EXPECT_STREQ(captureFailure(), "");
     // Every buffer the read-back made is mapped here, so its own mapping of the next frame fails.
     std::vector<GLuint> mapped;
     for (GLuint name = 1; name < 64; ++name)
@@ -42,10 +42,10 @@ TEST(CaptureReadBack, AFrameThatCannotBeMappedIsAFailure) {
         }
     bind(GL_PIXEL_PACK_BUFFER, 0);
     ASSERT_FALSE(mapped.empty()) << "the read-back uses no pixel buffers here";
-    platformFinishCapture();  // hands frame 1 on, then deletes the buffers (unmapping them)
+    finishCapture();  // hands frame 1 on, then deletes the buffers (unmapping them)
     EXPECT_EQ(framesSeen, 1);
-    EXPECT_NE(std::string(platformCaptureFailure()).find("frame 1"), std::string::npos)
-        << platformCaptureFailure();
+    EXPECT_NE(std::string(captureFailure()).find("frame 1"), std::string::npos)
+        << captureFailure();
     platformShutdown();
 }
 

@@ -1,6 +1,5 @@
 // The capture tool: the show on a virtual clock, each frame read back, the music rendered in
 // step, written as an MP4, PNG frames, stills or WAV.
-#include <png.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,7 +18,7 @@
 #include "app/timeline.h"
 #include "app/window.h"
 #include "platform/audio.h"
-#include "platform/capture.h"
+#include "tools/capture/readback.h"
 #include "platform/platform.h"
 #include "render/device.h"
 #include "tools/capture/feed.h"
@@ -27,6 +26,7 @@
 #include "tools/capture/outputs.h"
 #include "tools/capture/process.h"
 #include "tools/capture/profile.h"
+#include "tools/capture/track.h"
 #include "tools/capture/yuv.h"
 
 namespace {
@@ -35,14 +35,6 @@ using Clock = std::chrono::steady_clock;
 
 // Frames the show may run ahead of the encoder's feed.
 constexpr int kFeedSlots = 4;
-
-// The whole song up to the stop order, rendered before the show runs, with its positions.
-struct Track {
-    std::vector<int16_t> samples;  // interleaved stereo
-    std::vector<PositionReport> reports;
-    int64_t endFrame = 0;    // first frame of the stop order (or the song's end)
-    int64_t startFrame = 0;  // first sample of the first frame written (--start)
-};
 
 // What was playing when a frame was presented; its pixels reach onFrame one swap later.
 struct FrameNote {
@@ -72,92 +64,8 @@ struct Capture {
 };
 
 // Renders the module from its start until `untilOrder` begins or the song ends.
-bool renderTrack(const std::string& path, int untilOrder, Track& track, std::string* error) {
-    OfflineMusic music;
-    *error = music.open(path.c_str());
-    if (!error->empty()) return false;
-    std::vector<PositionReport> block;
-    block.reserve(4096);
-    const int kBlock = 4096;
-    std::vector<int16_t> buffer(kBlock * 2);
-    for (;;) {
-        block.clear();
-        int64_t start = music.framesRendered();
-        int got = music.render(buffer.data(), kBlock, block);
-        for (const PositionReport& r : block) {
-            if (r.order >= untilOrder) {
-                track.endFrame = r.frame;
-                track.samples.insert(track.samples.end(), buffer.begin(),
-                                     buffer.begin() + 2 * (r.frame - start));
-                return true;
-            }
-            track.reports.push_back(r);
-        }
-        track.samples.insert(track.samples.end(), buffer.begin(), buffer.begin() + 2 * got);
-        if (got == 0 || music.ended()) break;
-    }
-    track.endFrame = static_cast<int64_t>(track.samples.size() / 2);
-    return true;
-}
-
-// Finds the first frame whose music position is at or after `start` (a frame shows the last
-// position whose first sample lies at or before its time) and sets the track's first sample
-// from it. False when the track ends before that position's first frame.
-bool firstFrameAt(MusicPosition start, int fps, Track& track) {
-    if (start.order == 0 && start.row == 0) return true;
-    for (const PositionReport& r : track.reports) {
-        if (positionBefore(MusicPosition{r.order, r.row}, start)) continue;
-        const int64_t frame = (r.frame * fps + kMusicSampleRate - 1) / kMusicSampleRate;
-        track.startFrame = frame * kMusicSampleRate / fps;
-        // At a low frame rate the first frame after a last row can lie past the capture's end.
-        return track.startFrame < track.endFrame;
-    }
-    return false;
-}
-
-// Writes interleaved 16-bit stereo at the music's rate as a WAV file.
-bool writeWav(const std::string& path, const int16_t* samples, size_t frames) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    auto u32 = [&](uint32_t v) { std::fwrite(&v, 4, 1, f); };
-    auto u16 = [&](uint16_t v) { std::fwrite(&v, 2, 1, f); };
-    uint32_t bytes = static_cast<uint32_t>(frames * 4);
-    std::fwrite("RIFF", 1, 4, f);
-    u32(36 + bytes);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    u32(16);
-    u16(1);  // PCM
-    u16(2);
-    u32(kMusicSampleRate);
-    u32(kMusicSampleRate * 4);
-    u16(4);
-    u16(16);
-    std::fwrite("data", 1, 4, f);
-    u32(bytes);
-    bool ok = std::fwrite(samples, 4, frames, f) == frames;
-    return std::fclose(f) == 0 && ok;
-}
-
-// Writes a bottom-up RGBA frame as an opaque PNG.
-bool writeFramePng(const std::string& path, const uint8_t* rgba, int width, int height) {
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    static std::vector<uint8_t> rgb;  // reused from frame to frame
-    rgb.resize(static_cast<size_t>(width) * height * 3);
-    for (size_t i = 0, j = 0; i < rgb.size(); i += 3, j += 4) {
-        rgb[i] = rgba[j];
-        rgb[i + 1] = rgba[j + 1];
-        rgb[i + 2] = rgba[j + 2];
-    }
-    // A negative stride reads the rows from the last one up: the read-back is bottom-up.
-    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), -width * 3, nullptr) != 0;
-}
-
 double showSeconds(const Capture& c) {
-    return static_cast<double>(platformCapturedFrames()) / c.options.fps;
+    return static_cast<double>(capturedFrames()) / c.options.fps;
 }
 
 void printProgress(Capture& c, bool final) {
@@ -169,7 +77,7 @@ void printProgress(Capture& c, bool final) {
     double wall = std::chrono::duration<double>(t - c.started).count();
     double shown = showSeconds(c);
     double total = static_cast<double>(c.track.endFrame) / kMusicSampleRate;
-    double fps = wall > 0 ? platformCapturedFrames() / wall : 0;
+    double fps = wall > 0 ? capturedFrames() / wall : 0;
     double speed = wall > 0 ? shown / wall : 0;
     double left = speed > 0 ? (total - shown) / speed : 0;
     if (final) {
@@ -177,7 +85,7 @@ void printProgress(Capture& c, bool final) {
                      "%scaptured %llu frames: %.2f s of show in %.2f s of wall time (ratio %.2f)"
                      "          \n",
                      c.progressIsTerminal ? "\r" : "",
-                     static_cast<unsigned long long>(platformCapturedFrames()), shown, wall,
+                     static_cast<unsigned long long>(capturedFrames()), shown, wall,
                      shown > 0 ? wall / shown : 0.0);
         return;
     }
@@ -188,7 +96,7 @@ void printProgress(Capture& c, bool final) {
     const MusicPosition at = musicPosition();
     std::fprintf(stderr, "%s[%s] order %2d row %3d | frame %6llu | %5.1f fps | %4.0f s left %s",
                  c.progressIsTerminal ? "\r" : "", bar.c_str(), at.order, at.row,
-                 static_cast<unsigned long long>(platformCapturedFrames()), fps, left,
+                 static_cast<unsigned long long>(capturedFrames()), fps, left,
                  c.progressIsTerminal ? "" : "\n");
 }
 
@@ -200,7 +108,7 @@ void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, vo
     c.lastWritten = {order, row};
     if (c.timeline)
         std::fprintf(c.timeline, "%llu %u %d %d\n", static_cast<unsigned long long>(frameIndex),
-                     platformCaptureFrameTicks(frameIndex), order, row);
+                     captureFrameTicks(frameIndex), order, row);
     for (ShotRequest& shot : c.options.shots) {
         if (shot.taken || order < shot.order || (order == shot.order && row < shot.row)) continue;
         shot.taken = true;
@@ -231,7 +139,7 @@ void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, vo
 // The capture's music: nothing plays; onAdvance delivers the track's positions frame by frame,
 // and a start past the beginning is reached by counting undrawn frames on the same clock.
 std::string startCapturedMusic(const char*, MusicPosition start) {
-    if (start.order != 0 || start.row != 0) beginFastForward(platformSkipCaptureFrame, nullptr);
+    if (start.order != 0 || start.row != 0) beginFastForward(skipCaptureFrame, nullptr);
     return std::string();
 }
 void stopCapturedMusic() {}
@@ -247,7 +155,7 @@ void onAdvance(uint64_t frameIndex, uint32_t nextTicks, void* user) {
     if (!c.options.shots.empty() && c.shotsLeft == 0 && !c.writeVideo && !c.writeFrames &&
         !c.writeAudio)
         done = true;
-    if (c.failure.empty() && platformCaptureFailure()[0]) c.failure = platformCaptureFailure();
+    if (c.failure.empty() && captureFailure()[0]) c.failure = captureFailure();
     if (!c.failure.empty()) done = true;
     if (!done && stopSignalled()) c.interrupted = done = true;
     if (done && !c.quitPosted) {
@@ -422,7 +330,7 @@ int main(int argc, char** argv) {
 
     setenv("SDL_VIDEODRIVER", "offscreen", 1);                // no display server needed
     setMusicSource({startCapturedMusic, stopCapturedMusic});  // positions: the track above
-    platformBeginCapture(o.fps, onFrame, onAdvance, &c);
+    beginCapture(o.fps, onFrame, onAdvance, &c);
     gScreenWidth = o.width;
     gScreenHeight = o.height;
     selectRenderer(o.renderer);
@@ -440,13 +348,13 @@ int main(int argc, char** argv) {
     int code = runDemo(o.width, o.height, 16);
     quiet.end();
     platformShutdown();
-    c.profile.add(CapturePhase::ReadBack, platformCaptureReadBackSeconds());
+    c.profile.add(CapturePhase::ReadBack, captureReadBackSeconds());
     c.profile.setDrawingFromShowLoop(
         std::chrono::duration<double>(Clock::now() - c.started).count());
     printProgress(c, true);
 
     // The last frame is handed on as the show closes; its loss shows only now.
-    if (c.failure.empty() && platformCaptureFailure()[0]) c.failure = platformCaptureFailure();
+    if (c.failure.empty() && captureFailure()[0]) c.failure = captureFailure();
     if (code != 0 && c.failure.empty()) c.failure = "the show stopped with the error above";
     // A quit the capture did not post came from outside (a signal through the platform, a
     // closed window): the show did not end by itself.
@@ -468,8 +376,7 @@ int main(int argc, char** argv) {
     const bool complete = c.failure.empty() && !c.interrupted;
     if (complete && c.writeAudio) {
         // The audio runs exactly as long as the frames: frame k ends at (k + 1) / fps.
-        const int64_t endSample =
-            static_cast<int64_t>(platformCapturedFrames()) * kMusicSampleRate / o.fps;
+        const int64_t endSample = static_cast<int64_t>(capturedFrames()) * kMusicSampleRate / o.fps;
         const int64_t frames = endSample - c.track.startFrame;
         if (frames <= 0) {
             c.failure = "no frames were captured, so " + o.audioPath + " was not written";

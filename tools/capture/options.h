@@ -27,7 +27,7 @@ struct CaptureOptions {
     std::string preset = "veryfast";  // x264's speed/size trade-off
     std::string timelinePath;         // when set, one line per frame: frame, ticks, order, row
     bool outputGiven = false;
-    bool verbose = false;  // the 3DS reader's chunk trace on standard output
+    bool verbose = false;                       // the 3DS reader's chunk trace on standard output
     RendererKind renderer = RendererKind::GL1;  // --renderer gl1|gles2
 };
 

@@ -1,6 +1,6 @@
 // Capture mode: frame read-back at each swap through two pixel buffers, and the virtual frame
 // clock.
-#include "platform/capture.h"
+#include "tools/capture/readback.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -144,7 +144,7 @@ void deliverPending() {
 
 }  // namespace
 
-void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance, void* user) {
+void beginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance, void* user) {
     capturing = true;
     captureFps = fps > 0 ? fps : 60;
     frameSink = sink;
@@ -156,29 +156,29 @@ void platformBeginCapture(int fps, CaptureFrameSink sink, CaptureAdvance advance
     pending = Pending();
     platformUseVirtualTicks(true);
     platformSetVirtualTicks(0);
-    platformSetFrameHooks(platformCaptureFrame, platformFinishCapture);
+    platformSetFrameHooks(captureFrame, finishCapture);
 }
 
-bool platformCapturing() {
+bool captureActive() {
     return capturing;
 }
 
-uint64_t platformCapturedFrames() {
+uint64_t capturedFrames() {
     return framesPresented;
 }
 
-uint32_t platformCaptureFrameTicks(uint64_t frameIndex) {
+uint32_t captureFrameTicks(uint64_t frameIndex) {
     return static_cast<uint32_t>(frameIndex * 1000 / static_cast<uint64_t>(captureFps));
 }
 
-void platformSkipCaptureFrame() {
+void skipCaptureFrame() {
     ++framesPresented;
-    uint32_t next = platformCaptureFrameTicks(framesPresented);
+    uint32_t next = captureFrameTicks(framesPresented);
     platformSetVirtualTicks(next);
     if (advanceHook) advanceHook(framesPresented, next, hookUser);
 }
 
-void platformCaptureFrame(int width, int height) {
+void captureFrame(int width, int height) {
     Clock::time_point start = Clock::now();
     if (!readBack.set) setUpReadBack();
     // Let the rasteriser start on this frame while the previous one goes to the sink.
@@ -191,12 +191,12 @@ void platformCaptureFrame(int width, int height) {
     readBackSeconds += secondsSince(start);
     pending = {true, framesPresented, width, height, slot};
     ++framesPresented;
-    uint32_t next = platformCaptureFrameTicks(framesPresented);
+    uint32_t next = captureFrameTicks(framesPresented);
     platformSetVirtualTicks(next);
     if (advanceHook) advanceHook(framesPresented, next, hookUser);
 }
 
-void platformFinishCapture() {
+void finishCapture() {
     if (!capturing) return;
     deliverPending();
     if (readBack.pixelBuffers && readBack.buffers[0]) {
@@ -207,10 +207,10 @@ void platformFinishCapture() {
     readBack.set = false;
 }
 
-const char* platformCaptureFailure() {
+const char* captureFailure() {
     return failure;
 }
 
-double platformCaptureReadBackSeconds() {
+double captureReadBackSeconds() {
     return readBackSeconds;
 }
