@@ -84,8 +84,8 @@ MusicPosition devSeekTarget(SeekRequest request, MusicPosition at) {
     return MusicPosition{};
 }
 
-bool devModeWantsRestart() {
-    if (!gDevMode.enabled) return false;
+void answerDevRequests() {
+    if (!gDevMode.enabled) return;
     const MusicPosition at = musicPosition();
     if (gDevMode.loopToggle) {
         // L: loop the order playing now, or stop looping.
@@ -104,7 +104,6 @@ bool devModeWantsRestart() {
     } else if (gDevMode.looping && !restartPending() && !positionBefore(at, gDevMode.loopTo)) {
         requestRestart(gDevMode.loopFrom);
     }
-    return restartPending();
 }
 
 void setDevPaused(bool paused) {

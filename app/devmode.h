@@ -14,9 +14,9 @@ void setDevPaused(bool paused);
 // Where a seek key leads from `at`: the previous or next order (row 0), the start of the part
 // before or after the one playing, or the beginning.
 MusicPosition devSeekTarget(SeekRequest request, MusicPosition at);
-// The pump's last question: turns a waiting seek key, or a loop that has reached its end, into
-// a restart of the show at the new position. True when a restart waits.
-bool devModeWantsRestart();
+// The pump answers the requests here, once a pass: L toggles the loop, and a waiting seek key or
+// a loop that has reached its end becomes a restart request (restartPending tells).
+void answerDevRequests();
 // The pump's question after it has emptied the queue: true while the frame must be held (the
 // show is paused), after waiting a little for the next events. Also reloads changed data files;
 // after a reload while paused it is false once, so the held frame is drawn again with the new

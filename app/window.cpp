@@ -34,7 +34,7 @@ void windowProcedure(const PlatformEvent& event) {
 int32_t pumpMessages() {
     if (gQuitRequested) return 1;
     // In development mode a paused show stays here, taking events, until it resumes.
-    do {
+    for (;;) {
         audioPoll();  // the music's positions heard by now, where no thread delivers them
         PlatformEvent event;
         while (platformPollEvent(event)) {
@@ -44,6 +44,10 @@ int32_t pumpMessages() {
             }
             windowProcedure(event);
         }
-    } while (devModeHoldsFrame() && !devModeWantsRestart());
-    return devModeWantsRestart() ? kPumpRestart : 0;
+        // Pause, seek, loop and reload are answered here and nowhere else.
+        const bool hold = devModeHoldsFrame();
+        answerDevRequests();
+        if (restartPending()) return kPumpRestart;
+        if (!hold) return 0;
+    }
 }
