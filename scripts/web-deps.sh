@@ -21,7 +21,6 @@ PINS=(
 # Raise when the way the libraries are built changes (this script, cmake/web/libopenmpt.cmake),
 # so that the cache is rebuilt.
 RECIPE=1
-ARCHIVE="deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main"
 JOBS=${SHOW_WEB_DEPS_JOBS:-2}
 
 say() { echo "web-deps: $*" >&2; }
@@ -60,24 +59,11 @@ WORK=$CACHE/.work-$key
 rm -rf "$WORK" "$PREFIX"
 mkdir -p "$WORK/apt/lists/partial" "$WORK/apt/cache/archives/partial" "$WORK/src"
 
-# A private apt configuration: one deb-src line, its own lists and cache; the machine's are untouched.
-echo "$ARCHIVE" >"$WORK/apt/sources.list"
-APT=(apt-get -q -o "Dir::Etc::SourceList=$WORK/apt/sources.list" -o "Dir::Etc::SourceParts=/nonexistent"
-  -o "Dir::State::Lists=$WORK/apt/lists" -o "Dir::Cache=$WORK/apt/cache" -o "APT::Sandbox::User=root")
-say "reading the source index"
-"${APT[@]}" update >&2 || fail "cannot read the Debian source index ($ARCHIVE)"
+source "$ROOT/scripts/lib/debsource.sh"
+debsource_open "$WORK"
 
 cd "$WORK/src"
-for pin in "${PINS[@]}"; do
-  read -r name version sha <<<"$pin"
-  say "fetching $name $version"
-  "${APT[@]}" source --download-only "$name=$version" >&2 ||
-    fail "cannot fetch the source package $name $version from Debian"
-  dsc=$(ls "$name"_*.dsc)
-  got=$(sha256sum "$dsc" | cut -d' ' -f1)
-  [ "$got" = "$sha" ] || fail "$dsc: SHA-256 is $got, expected $sha"
-  dpkg-source -q -x "$dsc" "$name" >&2 || fail "$dsc: unpacking failed (a tarball does not match its checksum?)"
-done
+debsource_fetch "${PINS[@]}"
 
 cmake_build() { # source-folder build-folder cmake-options...
   local src=$1 bld=$2

@@ -22,7 +22,6 @@ PINS=(
 BENCH_PIN="benchmark 1.7.1-1 14113b4e003a69ed226525bdcb283c57082497dd1d581af72d84f50f1c1e59d5"
 # Raise when the way the libraries are built changes, so that the cache is rebuilt.
 RECIPE=1
-ARCHIVE="deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main"
 JOBS=${SHOW_WINDOWS_DEPS_JOBS:-2}
 
 key="r$RECIPE"
@@ -60,27 +59,8 @@ WORK=$CACHE/.work-$key
 rm -rf "$WORK"
 mkdir -p "$WORK/apt/lists/partial" "$WORK/apt/cache/archives/partial" "$WORK/src"
 
-# A private apt configuration: one deb-src line, its own lists and cache; the machine's are untouched.
-echo "$ARCHIVE" >"$WORK/apt/sources.list"
-APT=(apt-get -q -o "Dir::Etc::SourceList=$WORK/apt/sources.list" -o "Dir::Etc::SourceParts=/nonexistent"
-  -o "Dir::State::Lists=$WORK/apt/lists" -o "Dir::Cache=$WORK/apt/cache" -o "APT::Sandbox::User=root")
-say "reading the source index"
-"${APT[@]}" update >&2 || fail "cannot read the Debian source index ($ARCHIVE)"
-
-# Fetches, checks and unpacks the pinned source packages given ("name version sha256") into ./name.
-fetch() {
-  local pin name version sha dsc got
-  for pin in "$@"; do
-    read -r name version sha <<<"$pin"
-    say "fetching $name $version"
-    "${APT[@]}" source --download-only "$name=$version" >&2 ||
-      fail "cannot fetch the source package $name $version from Debian"
-    dsc=$(ls "$name"_*.dsc)
-    got=$(sha256sum "$dsc" | cut -d' ' -f1)
-    [ "$got" = "$sha" ] || fail "$dsc: SHA-256 is $got, expected $sha"
-    dpkg-source -q -x "$dsc" "$name" >&2 || fail "$dsc: unpacking failed (a tarball does not match its checksum?)"
-  done
-}
+source "$ROOT/scripts/lib/debsource.sh"
+debsource_open "$WORK"
 
 export SHOW_WINDOWS_DEPS=$PREFIX
 cmake_build() { # source-folder build-folder cmake-options...
@@ -95,7 +75,7 @@ cmake_build() { # source-folder build-folder cmake-options...
 cd "$WORK/src"
 if [ ! -f "$PREFIX/.complete" ]; then
   rm -rf "$PREFIX"
-  fetch "${PINS[@]}"
+  debsource_fetch "${PINS[@]}"
 
   say "building SDL2"
   cmake_build libsdl2 build-sdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
@@ -125,7 +105,7 @@ if [ ! -f "$PREFIX/.complete" ]; then
 fi
 
 if [ "$with_bench" = 1 ] && [ ! -f "$BENCH_STAMP" ]; then
-  fetch "$BENCH_PIN"
+  debsource_fetch "$BENCH_PIN"
   say "building Google Benchmark"
   cmake_build benchmark build-benchmark -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF \
     -DBENCHMARK_ENABLE_WERROR=OFF -DGIT_VERSION="${bench_version%%-*}"
