@@ -96,6 +96,15 @@ class DevModeTest : public ::testing::Test {
         o.dev = true;
         enableDevMode(o);
     }
+    // Development mode on a fresh copy of the data set in the build folder, chosen as the data
+    // folder; returns the copy's path.
+    std::string useDataCopy(const char* name) {
+        const std::string dir = std::string(SHOW_BINARY_DIR) + "/" + name;
+        EXPECT_EQ(system(("rm -rf " + dir + " && cp -r " + SHOW_DATA_DIR + " " + dir).c_str()), 0);
+        enable();
+        chooseDataDir(dir.c_str());
+        return dir;
+    }
     void (*savedWait)() = devPauseWait;
 };
 
@@ -320,11 +329,8 @@ std::string doubledVertices(std::string bytes) {
 TEST_F(DevModeTest, AReloadWhilePausedDrawsTheHeldFrameAgain) {
     if (!dataSetPresent()) GTEST_SKIP() << "no generated data set";
     static std::string dir;
-    dir = std::string(SHOW_BINARY_DIR) + "/devmode-paused-reload";
-    ASSERT_EQ(system(("rm -rf " + dir + " && cp -r " + SHOW_DATA_DIR + " " + dir).c_str()), 0);
-    enable();
+    dir = useDataCopy("devmode-paused-reload");
     SceneScript script;
-    chooseDataDir(dir.c_str());
     ASSERT_EQ(loadAssets(), "");
     startDataReload();
     static int waits;
@@ -355,11 +361,8 @@ TEST_F(DevModeTest, AReloadWhilePausedDrawsTheHeldFrameAgain) {
 
 TEST_F(DevModeTest, ChangedFilesAreReloadedBeforeTheNextFrameAndDamagedOnesRefused) {
     if (!dataSetPresent()) GTEST_SKIP() << "no generated data set";
-    const std::string dir = std::string(SHOW_BINARY_DIR) + "/devmode-reload";
-    ASSERT_EQ(system(("rm -rf " + dir + " && cp -r " + SHOW_DATA_DIR + " " + dir).c_str()), 0);
-    enable();
+    const std::string dir = useDataCopy("devmode-reload");
     SceneScript script;
-    chooseDataDir(dir.c_str());
     ASSERT_EQ(loadAssets(), "");
     startDataReload();
     const Vector3 before = meshBall.restVertices.positions[7];
