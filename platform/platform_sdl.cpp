@@ -38,6 +38,20 @@ bool offscreenDriver() {
     return driver && std::strcmp(driver, "offscreen") == 0;
 }
 
+// Context attributes for an OpenGL ES 2.0 context.
+void useES2Attributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+}
+
+// Context attributes for a desktop context (SDL's defaults), the ES 2.0 renderer's fallback.
+void useDesktopAttributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+}
+
 }  // namespace
 
 uint32_t platformTicks() {
@@ -93,21 +107,30 @@ std::string platformCreateWindow(int width, int height, const char* title) {
     const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SHOWN;
     noFormatReason.clear();
     // The library behind the context (GLX or EGL, libGL or libGLESv2) is chosen with the window.
-    if (es2Requested) {
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-    }
-    for (const Format& f : kFormats) {
-        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, f.colourBits);
-        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, f.colourBits);
-        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, f.colourBits);
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, f.depthBits);
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, f.doubleBuffer);
-        window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
-        windowDoubleBuffer = f.doubleBuffer;
-        if (window) break;
-        if (noFormatReason.empty()) noFormatReason = SDL_GetError();
+    if (es2Requested) useES2Attributes();
+    auto tryFormats = [&] {
+        for (const Format& f : kFormats) {
+            SDL_GL_SetAttribute(SDL_GL_RED_SIZE, f.colourBits);
+            SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, f.colourBits);
+            SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, f.colourBits);
+            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, f.depthBits);
+            SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, f.doubleBuffer);
+            window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
+            windowDoubleBuffer = f.doubleBuffer;
+            if (window) return;
+            if (noFormatReason.empty()) noFormatReason = SDL_GetError();
+        }
+    };
+    tryFormats();
+    if (!window && es2Requested) {
+        // Where the window system offers ES contexts only through an EGL library that is not
+        // there (Windows without WGL_EXT_create_context_es2_profile, Wine), no ES window can
+        // be made at all: a desktop one may still speak the ES 2.0 shading language.
+        std::fprintf(stderr, "display: no OpenGL ES 2.0 window (%s); trying desktop OpenGL\n",
+                     noFormatReason.c_str());
+        useDesktopAttributes();
+        noFormatReason.clear();
+        tryFormats();
     }
     if (window) {
         noFormatReason.clear();
@@ -266,9 +289,7 @@ bool platformCreateContext() {
         // No ES context: a desktop one, which may still speak the ES 2.0 shading language.
         std::fprintf(stderr, "display: no OpenGL ES 2.0 context (%s); trying desktop OpenGL\n",
                      SDL_GetError());
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+        useDesktopAttributes();
         context = SDL_GL_CreateContext(window);
     }
     if (!context) return false;
