@@ -1,5 +1,7 @@
 // The platform layer over SDL2: window, events, ticks, message boxes and the GL context.
 #include <SDL.h>
+
+#include <cstdint>
 #include <GL/gl.h>
 
 #include <atomic>
@@ -320,7 +322,11 @@ void platformSetFrameHooks(PlatformSwapHook onSwap, PlatformReleaseHook onReleas
 }
 
 void* platformGetProcAddress(const char* name) {
-    return SDL_GL_GetProcAddress(name);
+    void* entry = SDL_GL_GetProcAddress(name);
+    // Some Windows drivers answer a name they do not know with 1, 2, 3 or -1 instead of null.
+    const auto bits = reinterpret_cast<intptr_t>(entry);
+    if (bits >= -1 && bits <= 3) return nullptr;
+    return entry;
 }
 
 void platformSwapBuffers() {
