@@ -1,10 +1,9 @@
 // The platform layer over SDL2: window, events, ticks, message boxes and the GL context.
 #include <SDL.h>
-
-#include <cstdint>
 #include <GL/gl.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
