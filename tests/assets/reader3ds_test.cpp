@@ -63,9 +63,11 @@ class File3ds {
         for (float v : uv) f(v);
         return close();
     }
-    // Writes the file to the test's temporary folder and returns its path.
+    // Writes the file to the temporary folder and returns its path. The name carries the test's,
+    // since CTest runs the tests of this file at the same time, each in its own process.
     std::string save(const std::string& name) const {
-        fs::path path = fs::path(testing::TempDir()) / name;
+        const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::path path = fs::path(testing::TempDir()) / (std::string(test) + "-" + name);
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return path.string();
