@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo: cannot open the show's window: %s\n", error.c_str());
         return 1;
     }
-    int code = runDemo(gScreenWidth, gScreenHeight, 16);
+    const int code = runDemo(gScreenWidth, gScreenHeight, 16);
     platformShutdown();
-    return code;
+    platformExit(code);
 }

@@ -66,13 +66,16 @@ void arriveInRealTime() {
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - forwardBegan)
             .count();
-    platformResumeRealTicks(platformTicks());
+    // The music is made ready and the arrival said before the real clock takes over, so that
+    // however long that takes (a browser parses the module several times slower), the next
+    // frame is drawn at the moment the fast-forward arrived at, as a capture draws it.
     arrivalError = startMusicAt(forwardModule.c_str(), start.order, start.row);
-    if (!arrivalError.empty()) {
+    if (arrivalError.empty())
+        std::fprintf(stderr, "seek: order %d row %d reached in %.0f ms\n", start.order, start.row,
+                     ms);
+    else
         platformPostQuit();  // the show cannot go on without its music: the loops end
-        return;
-    }
-    std::fprintf(stderr, "seek: order %d row %d reached in %.0f ms\n", start.order, start.row, ms);
+    platformResumeRealTicks(platformTicks());
 }
 
 }  // namespace

@@ -1,15 +1,11 @@
-# The browser build's targets: the show's libraries compiled for WebAssembly, the chain check
-# program and the data package.
+# The browser build's targets: the show (demo640) compiled for WebAssembly with its data package.
 
-# The chain check: WebGL 1, Web Audio, libopenmpt, libpng, the data package and the page's hooks.
-add_executable(web-smoke platform/web/smoke.cpp platform/web/page.cpp)
-target_include_directories(web-smoke PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(web-smoke PRIVATE PkgConfig::SDL2 PkgConfig::OPENMPT PkgConfig::PNG)
-show_web_program(web-smoke)
+# The hooks between the show and its page belong to the platform layer.
+target_sources(platform PRIVATE ${CMAKE_SOURCE_DIR}/platform/web/page.cpp)
 
-# The data package: the data set under /data in the program's file system, in one .data file with
-# a loader script of its own, which the page starts before the program so that it can show the
-# download's progress.
+# The data package: the data set under /data in the program's file system, in one .data file.
+# Its loader (show-data.js) is built into the program, so that every run of the show gets the
+# files; the page downloads show.data once, showing the progress, and hands it to each run.
 find_program(SHOW_FILE_PACKAGER NAMES file_packager PATHS /usr/share/emscripten/tools REQUIRED)
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/show.data ${CMAKE_BINARY_DIR}/show-data.js
@@ -19,3 +15,18 @@ add_custom_command(
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Packing the data set into show.data")
 add_custom_target(data-package ALL DEPENDS ${CMAKE_BINARY_DIR}/show.data)
+
+# The show at 640 x 480, drawn by the OpenGL ES 2.0 renderer (the page asks for it: WebGL 1 is
+# what it speaks). createShow(module) starts one run; the page makes a new one to play again.
+# The OpenGL 1.1 renderer stays in the program but can never be chosen: WebGL lacks the
+# multitexture extension the display checks for, so its entry points are stubs that abort.
+add_executable(demo640 app/main.cpp)
+target_compile_definitions(demo640 PRIVATE SHOW_SCREEN_WIDTH=640 SHOW_SCREEN_HEIGHT=480)
+target_link_libraries(demo640 PRIVATE show)
+show_web_program(demo640)
+set_target_properties(demo640 PROPERTIES OUTPUT_NAME show)  # show.js and show.wasm
+target_link_options(demo640 PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=createShow
+  --pre-js ${CMAKE_BINARY_DIR}/show-data.js --js-library ${CMAKE_SOURCE_DIR}/cmake/web/no-gl1.js)
+add_dependencies(demo640 data-package)
+set_property(TARGET demo640 APPEND PROPERTY LINK_DEPENDS ${CMAKE_BINARY_DIR}/show-data.js
+                                                         ${CMAKE_SOURCE_DIR}/cmake/web/no-gl1.js)

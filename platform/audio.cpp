@@ -3,6 +3,9 @@
 #include "platform/audio.h"
 
 #include "platform/music_clock.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/web/page.h"
+#endif
 
 #include <SDL.h>
 
@@ -62,7 +65,7 @@ struct Player {
     bool sdlAudio = false;  // the SDL audio subsystem is up
     bool silent = false;
     SDL_AudioDeviceID device = 0;
-    int64_t latencyNs = 0;  // from a callback to its first frame being heard
+    int64_t bufferNs = 0;  // from a callback to its first frame leaving the program
     bool outputRunning = false;
     std::thread timeline;  // delivers the positions when heard
     std::mutex mutex;      // guards the clock's poll, pause and start, and `stopping`
@@ -73,7 +76,20 @@ struct Player {
 
 Player player;
 
+// From a callback to its first frame being heard: the device's buffer, and what a browser
+// reports for the rest of its way out (known only once its sound runs, so asked again on resume).
+int64_t latencyNs() {
+#ifdef __EMSCRIPTEN__
+    return player.bufferNs + static_cast<int64_t>(webAudioOutputLatency() * 1e9);
+#else
+    return player.bufferNs;
+#endif
+}
+
 void dispatchData(uint32_t data, void*) {
+#ifdef __EMSCRIPTEN__
+    webNoteHeard(data);
+#endif
     if (MusicSyncProc proc = player.proc.load()) proc(kSyncId, player.handle.load(), data);
 }
 
@@ -140,7 +156,7 @@ void audioInit() {
             } else {
                 player.silent = false;
                 // The buffer the device is playing while the callback fills the next one.
-                player.latencyNs = framesToNs(have.samples) + driverExtraLatencyNs(driver);
+                player.bufferNs = framesToNs(have.samples) + driverExtraLatencyNs(driver);
             }
         }
     }
@@ -193,7 +209,7 @@ bool audioPlay(uint32_t handle) {
     {
         std::lock_guard<std::mutex> lock(player.mutex);
         const int64_t now = nowNs();
-        player.clock.start(&player.music, !player.silent, player.latencyNs, now);
+        player.clock.start(&player.music, !player.silent, latencyNs(), now);
         player.clock.pause(player.pauseWanted, now);
         player.playing.store(true, std::memory_order_release);
     }
@@ -210,6 +226,7 @@ void audioPause(bool pause) {
     {
         std::lock_guard<std::mutex> lock(player.mutex);
         player.pauseWanted = pause;
+        if (!pause && !player.silent) player.clock.setLatency(latencyNs());
         player.clock.pause(pause, nowNs());
     }
     player.wake.notify_all();

@@ -66,6 +66,11 @@ void MusicClock::start(OfflineMusic* music, bool device, int64_t latencyNs, int6
     playing_.store(true, std::memory_order_release);
 }
 
+void MusicClock::setLatency(int64_t latencyNs) {
+    std::lock_guard<std::mutex> render(renderMutex_);
+    latencyNs_ = latencyNs;
+}
+
 void MusicClock::stop() {
     playing_ = false;
     head_.store(tail_.load());

@@ -47,6 +47,9 @@ class MusicClock {
     // resumes from the same frame, every position still to come moved on by the pause.
     void pause(bool on, int64_t nowNs);
     bool paused() const { return paused_.load(); }
+    // Changes the delay from a fill to its first frame being heard (a browser tells its output's
+    // only once sound runs); positions already queued keep the delay they were queued with.
+    void setLatency(int64_t latencyNs);
     // Whether the clock, not a device, keeps time now.
     bool onOwnClock() const { return !device_; }
 

@@ -5,10 +5,16 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/platform.h"
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include "platform/web/page.h"
+#endif
 
 namespace {
 
@@ -89,6 +95,11 @@ void platformSetVirtualTicks(uint32_t ms) {
 }
 
 std::string platformInit() {
+#ifdef __EMSCRIPTEN__
+    // The swap yields to the browser until its next animation frame (webPresentFrame); SDL's
+    // own yield at the swap would only add a second, unpaced one.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+#endif
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return SDL_GetError();
     startTicks = SDL_GetTicks();
     if (closeRequestEvent == 0) closeRequestEvent = SDL_RegisterEvents(1);
@@ -154,6 +165,11 @@ void platformCloseWindow() {
 }
 
 void platformRequestDisplayMode(int width, int height, int bitsPerPixel) {
+#ifdef __EMSCRIPTEN__
+    // A page may go full screen only on the person's own gesture: the page offers it (F, a
+    // double click) and keeps the picture 4:3 in the browser's window meanwhile.
+    return;
+#endif
     if (!window) return;
     SDL_DisplayMode mode = {};
     mode.format = bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
@@ -245,6 +261,10 @@ void platformShowMessage(const char* caption, const char* text) {
     size_t n = std::char_traits<char>::length(text);
     if (n == 0 || text[n - 1] != '\n') std::fputc('\n', stderr);
     std::fflush(stderr);
+#ifdef __EMSCRIPTEN__
+    // A browser's box (alert) would stop the page; the page shows standard error in its panel.
+    return;
+#endif
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr) != 0) {
         std::fprintf(stderr, "(no message box could be shown: %s)\n", SDL_GetError());
         std::fflush(stderr);
@@ -340,6 +360,9 @@ void platformSwapBuffers() {
     // each frame here is what presenting it does on a real window.
     if (offscreenDriver()) glFinish();
     SDL_GL_SwapWindow(window);
+#ifdef __EMSCRIPTEN__
+    webPresentFrame();  // the browser shows the frame when the show yields to it
+#endif
 }
 
 void platformFitViewport() {
@@ -360,6 +383,13 @@ void platformShutdown() {
     if (window) SDL_DestroyWindow(window);
     window = nullptr;
     SDL_Quit();
+}
+
+void platformExit(int code) {
+#ifdef __EMSCRIPTEN__
+    emscripten_force_exit(code);  // also when something still holds the runtime alive
+#endif
+    std::exit(code);
 }
 
 void platformPostKeyDown(int key) {

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # Builds the show for the browser and packs dist/show-web/ and dist/show-web.zip: the page
-# (web/index.html), the program (show.js and show.wasm) and the data package (show-data.js and
-# show.data). Any static web server can serve the folder.
+# (web/index.html), the show (show.js and show.wasm) and the data package (show.data). Any static
+# web server can serve the folder.
 #
 # Needs Debian's Emscripten (scripts/web-setup.sh installs it). The libraries are built once into
 # a cache (scripts/web-deps.sh); the data set comes from the native build in build/.
-# SHOW_WEB_PROGRAM names the program target packed as show.js (the chain check, web-smoke, until
-# the show's own program builds for the browser).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -14,7 +12,7 @@ ROOT=$PWD
 JOBS=${SHOW_WEB_JOBS:-2}
 NATIVE=${SHOW_NATIVE_BUILD:-build}
 CROSS=${SHOW_WEB_BUILD:-build-web}
-PROGRAM=${SHOW_WEB_PROGRAM:-web-smoke}
+PROGRAM=demo640
 DIST=dist/show-web
 
 command -v emcmake >/dev/null || { echo "build-web: Emscripten is missing: run scripts/web-setup.sh" >&2; exit 1; }
@@ -36,9 +34,7 @@ cmake --build "$CROSS" -j"$JOBS" --target "$PROGRAM" data-package
 rm -rf "$DIST" "$DIST.zip"
 mkdir -p "$DIST"
 cp web/index.html "$DIST/"
-cp "$CROSS/$PROGRAM.js" "$DIST/show.js"
-cp "$CROSS/$PROGRAM.wasm" "$DIST/show.wasm"
-cp "$CROSS/show.data" "$CROSS/show-data.js" "$DIST/"
+cp "$CROSS/show.js" "$CROSS/show.wasm" "$CROSS/show.data" "$DIST/"
 (cd dist && zip -q -r -X show-web.zip show-web)
 
 # What a browser downloads: each file as it is and compressed (as servers send it).

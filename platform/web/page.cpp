@@ -1,13 +1,17 @@
-// The browser page's hooks, as JavaScript called from the program (the page's side: web/index.html).
+// The browser page's hooks, as JavaScript called from the show (the page's side: web/index.html).
 #include "platform/web/page.h"
 
+#include <SDL.h>
 #include <emscripten.h>
+
+#include "platform/audio.h"
+#include "platform/platform.h"
 
 namespace {
 
 // SDL keeps its Web Audio context on Module.SDL2 once an audio device is open.
-EM_ASYNC_JS(void, waitForStart, (int again), {
-    await Module.showPage.waitForStart(again !== 0);
+EM_ASYNC_JS(void, waitForStart, (), {
+    await Module.showPage.waitForStart();
     const audio = Module.SDL2 && Module.SDL2.audioContext;
     if (audio && audio.state !== 'running') await audio.resume();
 });
@@ -20,26 +24,48 @@ EM_JS(void, reportFrame, (double drawMs, int order, int row), {
     Module.showPage.frame(drawMs, order, row);
 });
 
-EM_JS(void, reportEnded, (), {
-    Module.showPage.ended();
-});
-
 EM_JS(double, audioOutputLatency, (), {
     const audio = Module.SDL2 && Module.SDL2.audioContext;
     if (!audio) return 0;
     return audio.outputLatency || audio.baseLatency || 0;
 });
 
-EM_JS(double, audioTime, (), {
-    const audio = Module.SDL2 && Module.SDL2.audioContext;
-    return audio ? audio.currentTime : 0;
-});
+uint32_t heard = 0xFFFFFFFFu;  // no position heard yet
+bool started = false;         // the person has started the show
+double drawBegan = 0;         // when the browser gave the show its turn, in milliseconds
+
+// Holds the show on its first frame until the person starts it: the tick count and the music
+// stand still as in a pause, so the show goes on from that very frame.
+void holdForStart() {
+    platformHoldTicks(true);
+    audioPause(true);
+    waitForStart();
+    // The click or Enter that started the show is not the show's.
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    audioPause(false);
+    platformHoldTicks(false);
+}
 
 }  // namespace
 
-void webWaitForStart(bool again) { waitForStart(again ? 1 : 0); }
-void webWaitForNextFrame() { waitForNextFrame(); }
-void webReportFrame(double drawMs, int order, int row) { reportFrame(drawMs, order, row); }
-void webReportEnded() { reportEnded(); }
-double webAudioOutputLatency() { return audioOutputLatency(); }
-double webAudioTime() { return audioTime(); }
+void webPresentFrame() {
+    const double now = emscripten_get_now();
+    const bool known = heard != 0xFFFFFFFFu;
+    // Packed as row * 65536 + order.
+    reportFrame(drawBegan > 0 ? now - drawBegan : 0, known ? static_cast<int>(heard & 0xFFFF) : -1,
+                known ? static_cast<int>(heard >> 16) : -1);
+    waitForNextFrame();
+    if (!started) {
+        started = true;
+        holdForStart();
+    }
+    drawBegan = emscripten_get_now();
+}
+
+void webNoteHeard(uint32_t position) {
+    heard = position;
+}
+
+double webAudioOutputLatency() {
+    return audioOutputLatency();
+}

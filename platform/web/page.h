@@ -1,19 +1,15 @@
-// What a browser program tells its page (web/index.html) and waits for: start, frames, the end.
+// What the show, running in a browser, tells its page (web/index.html) and waits for.
 #pragma once
+#include <cstdint>
 
-// The page shows "Click to start" (again: "Click to play again") over the last frame drawn and
-// returns once the person clicks or presses Enter: browsers let sound start only after such a
-// gesture. The Web Audio context is running when this returns.
-void webWaitForStart(bool again);
-// Gives the browser its turn until it asks for the next frame (requestAnimationFrame): the GL
-// frame drawn so far is shown then. The blocking frame loop calls it in place of a swap wait.
-void webWaitForNextFrame();
-// Reports a drawn frame to the page: how long drawing it took and the music position heard.
-void webReportFrame(double drawMs, int order, int row);
-// Tells the page the show has ended (Escape, or the music's end).
-void webReportEnded();
+// Shows the frame drawn and gives the browser its turn until it asks for the next one
+// (requestAnimationFrame); the blocking frame loops call it at every swap. The page learns how
+// long the frame took to draw and the music position heard. The first frame stays on the page,
+// with "Click to start" over it, until the person clicks or presses Enter: browsers let sound
+// start only after such a gesture. The show's clock and music hold still meanwhile.
+void webPresentFrame();
+// Notes a music position heard (packed as packPosition packs it), for the page's next frame.
+void webNoteHeard(uint32_t position);
 // Seconds from a sample leaving the program to it being heard, as the browser reports it
-// (AudioContext.outputLatency where there is one, else baseLatency); 0 before sound starts.
+// (AudioContext.outputLatency where there is one, else baseLatency); 0 before sound opens.
 double webAudioOutputLatency();
-// The Web Audio clock, in seconds (AudioContext.currentTime); 0 before sound starts.
-double webAudioTime();
