@@ -27,6 +27,19 @@ async function main() {
       const mean = intervals.reduce((a, b) => a + b, 0) / intervals.length;
       const sorted = [...intervals].sort((a, b) => a - b);
       const draw = s.drawMs.reduce((a, b) => a + b, 0) / s.drawMs.length;
+      // Where each new row was first shown, on the Web Audio clock: a line through them gives
+      // the seconds per row and where row 0 of the start lies on that clock (the audio clock
+      // starts at 0 with the first sample handed to the browser).
+      const rows = [];
+      for (const [t, order, row] of s.positions)
+        if (t > 0 && order >= 0 && (!rows.length || rows[rows.length - 1][1] !== order * 128 + row)) rows.push([t, order * 128 + row]);
+      const [o0, r0] = start.split(':').map(Number);
+      const xs = rows.map(([, k]) => k - (o0 * 128 + r0)), ys = rows.map(([t]) => t);
+      const n = xs.length, mx = xs.reduce((a, b) => a + b, 0) / n, my = ys.reduce((a, b) => a + b, 0) / n;
+      const slope = xs.reduce((a, x, i) => a + (x - mx) * (ys[i] - my), 0) / xs.reduce((a, x) => a + (x - mx) ** 2, 0);
+      const offset = my - slope * mx;
+      console.log(`start ${start}: ${n} rows shown, ${(1000 * slope).toFixed(2)} ms a row, the start row shown at ` +
+        `audio clock ${(1000 * offset).toFixed(1)} ms`);
       console.log(`start ${start}: first frame ${first.firstFrameMs.toFixed(0)} ms after navigation, ` +
         `sound ${sound.toFixed(0)} ms after the click, ${(1000 / mean).toFixed(1)} fps ` +
         `(95th percentile frame ${sorted[Math.floor(0.95 * sorted.length)].toFixed(1)} ms), ` +
