@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/web-setup.sh
+# The native capture tool draws the stills the browser's are compared with.
+scripts/setup.sh demo-capture
 scripts/build-web.sh
 # A fresh install from the lock file whenever it changed since the last one.
 if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
