@@ -435,6 +435,24 @@ TEST(MusicClock, ADeviceThatStallsAndComesBackLosesNoRow) {
     EXPECT_LE(stalled.heard.size(), plain.heard.size());
 }
 
+// A browser tells its output's latency only once sound runs, so it is set again on resume: the
+// rows after the resume are heard that much later, and none is lost.
+TEST(MusicClock, ALatencySetOnResumeDelaysWhatIsHeardAfterIt) {
+    ScriptedClock same(true), later(true);
+    for (ScriptedClock* c : {&same, &later}) {
+        c->runTo(1000);
+        c->pause(true);
+        c->runTo(2000);
+    }
+    later.clock.setLatency(11600000 + 120000000);  // two rows more
+    for (ScriptedClock* c : {&same, &later}) {
+        c->pause(false);
+        c->runTo(3000);
+    }
+    EXPECT_TRUE(later.inSequence());
+    EXPECT_NEAR(double(same.heard.size() - later.heard.size()), 2.0, 1.0);
+}
+
 void onHeard(uint32_t sync, uint32_t channel, uint32_t data) {
     const int i = heard.count.load();
     if (i >= Heard::kCapacity) return;
