@@ -13,6 +13,7 @@
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
+#include "platform/audio.h"
 #include "platform/web/page.h"
 #endif
 
@@ -58,6 +59,23 @@ void useDesktopAttributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
 }
+
+#ifdef __EMSCRIPTEN__
+bool startedByPerson = false;  // the page's person has started the show
+
+// Holds the show on its first frame until the person starts it: the tick count and the music
+// stand still as in a pause, so the show goes on from that very frame.
+void holdForStart() {
+    startedByPerson = true;
+    platformHoldTicks(true);
+    audioPause(true);
+    webWaitForStart();
+    // The click or Enter that started the show is not the show's.
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    audioPause(false);
+    platformHoldTicks(false);
+}
+#endif
 
 }  // namespace
 
@@ -361,7 +379,8 @@ void platformSwapBuffers() {
     if (offscreenDriver()) glFinish();
     SDL_GL_SwapWindow(window);
 #ifdef __EMSCRIPTEN__
-    webPresentFrame();  // the browser shows the frame when the show yields to it
+    webWaitForNextFrame();  // the browser shows the frame when the show yields to it
+    if (!startedByPerson) holdForStart();
 #endif
 }
 

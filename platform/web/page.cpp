@@ -1,11 +1,7 @@
 // The browser page's hooks, as JavaScript called from the show (the page's side: web/index.html).
 #include "platform/web/page.h"
 
-#include <SDL.h>
 #include <emscripten.h>
-
-#include "platform/audio.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -31,35 +27,22 @@ EM_JS(double, audioOutputLatency, (), {
 });
 
 uint32_t heard = 0xFFFFFFFFu;  // no position heard yet
-bool started = false;         // the person has started the show
 double drawBegan = 0;         // when the browser gave the show its turn, in milliseconds
-
-// Holds the show on its first frame until the person starts it: the tick count and the music
-// stand still as in a pause, so the show goes on from that very frame.
-void holdForStart() {
-    platformHoldTicks(true);
-    audioPause(true);
-    waitForStart();
-    // The click or Enter that started the show is not the show's.
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    audioPause(false);
-    platformHoldTicks(false);
-}
 
 }  // namespace
 
-void webPresentFrame() {
+void webWaitForNextFrame() {
     const double now = emscripten_get_now();
     const bool known = heard != 0xFFFFFFFFu;
     // Packed as row * 65536 + order.
     reportFrame(drawBegan > 0 ? now - drawBegan : 0, known ? static_cast<int>(heard & 0xFFFF) : -1,
                 known ? static_cast<int>(heard >> 16) : -1);
     waitForNextFrame();
-    if (!started) {
-        started = true;
-        holdForStart();
-    }
     drawBegan = emscripten_get_now();
+}
+
+void webWaitForStart() {
+    waitForStart();
 }
 
 void webNoteHeard(uint32_t position) {

@@ -40,7 +40,8 @@ async function main() {
       const offset = my - slope * mx;
       console.log(`start ${start}: ${n} rows shown, ${(1000 * slope).toFixed(2)} ms a row, the start row shown at ` +
         `audio clock ${(1000 * offset).toFixed(1)} ms`);
-      console.log(`start ${start}: first frame ${first.firstFrameMs.toFixed(0)} ms after navigation, ` +
+      console.log(`start ${start}: first frame ${first.firstFrameMs.toFixed(0)} ms after navigation ` +
+        `(the music made in ${first.musicMs.toFixed(0)} ms), ` +
         `sound ${sound.toFixed(0)} ms after the click, ${(1000 / mean).toFixed(1)} fps ` +
         `(95th percentile frame ${sorted[Math.floor(0.95 * sorted.length)].toFixed(1)} ms), ` +
         `drawing ${draw.toFixed(2)} ms a frame, output latency ${(1000 * s.outputLatency).toFixed(1)} ms`);
