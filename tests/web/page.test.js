@@ -55,7 +55,7 @@ async function open(query, options) {
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 const linear = ([, order, row]) => order * 1000 + row;
 
-test('waits on its first frame, then plays on a click with the position following the audio clock', async () => {
+test('waits on its first frame, plays on a click with the position following the audio clock, ends on Escape and plays again', async () => {
   const page = await open('');
   const waiting = await web.stats(page);
   assert.equal(waiting.state, 'waiting');
