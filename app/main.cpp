@@ -58,5 +58,5 @@ int main(int argc, char** argv) {
     }
     const int code = runDemo(gScreenWidth, gScreenHeight, 16);
     platformShutdown();
-    platformExit(code);
+    return platformExitCode(code);
 }

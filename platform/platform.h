@@ -91,9 +91,10 @@ void platformSwapBuffers();
 void platformFitViewport();
 // Destroys the window and stops SDL; nothing of the platform is used afterwards.
 void platformShutdown();
-// Ends the program with `code`, as returning it from main does. In a browser main runs as a
-// coroutine of the page, and its return would not reach the page: this does.
-[[noreturn]] void platformExit(int code);
+// What main returns to end the program with `code`: `code` itself. In a browser main runs as a
+// coroutine of the page and its return would reach nobody, so there this ends the program and
+// tells the page `code` instead of returning.
+int platformExitCode(int code);
 // Queues a key press as if typed (for tests and tools driving the show).
 void platformPostKeyDown(int key);
 // Switches the tick count to a virtual clock that only moves when set (capture, tests).

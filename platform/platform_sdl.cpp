@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -404,11 +403,11 @@ void platformShutdown() {
     SDL_Quit();
 }
 
-void platformExit(int code) {
+int platformExitCode(int code) {
 #ifdef __EMSCRIPTEN__
     emscripten_force_exit(code);  // also when something still holds the runtime alive
 #endif
-    std::exit(code);
+    return code;
 }
 
 void platformPostKeyDown(int key) {
