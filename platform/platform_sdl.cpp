@@ -113,7 +113,7 @@ void platformSetVirtualTicks(uint32_t ms) {
 
 std::string platformInit() {
 #ifdef __EMSCRIPTEN__
-    // The swap yields to the browser until its next animation frame (webPresentFrame); SDL's
+    // The swap yields to the browser until its next animation frame (webWaitForNextFrame); SDL's
     // own yield at the swap would only add a second, unpaced one.
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
 #endif
