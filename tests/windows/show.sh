@@ -49,7 +49,7 @@ play() {
 
   kill -0 "$demo" 2>/dev/null || fail "$renderer escape" "the program ended before Escape"
   start=$(date +%s%N)
-  xdotool key --window "$win" Escape
+  press_key "$win" Escape
   wait "$demo"
   code=$?
   elapsed_ms=$((($(date +%s%N) - start) / 1000000))

@@ -52,6 +52,11 @@ wait_for_window() {
   return 1
 }
 
+# Presses key $2 in window $1 as a keyboard would: focus first, then a real key event. A key sent
+# straight to a window (xdotool key --window) is a synthetic event, which Wine takes with a key
+# state that outlives the program: the next program's message box then closes by itself.
+press_key() { timeout 10 xdotool windowfocus --sync "$1" key "$2" 2>/dev/null; }
+
 # Ends the script with the failure count as its status.
 finish() {
   [ "$failures" -eq 0 ] || exit 1
