@@ -18,13 +18,13 @@ start_demo() {
   demo=$!
 }
 
-# Dismisses the "FATAL ERROR" box and waits for the program; sets code (-1: no box came; 137:
-# the program outlived its box). A key that reaches the box before it takes keys is lost, so
+# Dismisses the "FATAL ERROR" box and waits for the program; sets code (-1: no box came; 124 or
+# 137: the program did not end). A key that reaches the box before it takes keys is lost, so
 # Return is pressed again, in the box Wine shows then, while one stays open.
 dismiss_box() {
   code=-1
   wait_for_window "FATAL ERROR" 900 "$demo" || { kill -9 "$demo" 2>/dev/null; return 1; }
-  local box closed_at="" presses=0
+  local i box closed_at="" presses=0
   for i in $(seq 600); do
     kill -0 "$demo" 2>/dev/null || break
     box=$(window_titled "FATAL ERROR")
