@@ -16,29 +16,29 @@ compare() {
     linux_raw=(--raw "$work/linux.raw")
     windows_raw=(--raw "$work/windows.raw")
   fi
-  rm -f "$work/linux.raw" "$work/windows.raw"
+  rm -f "$work/linux.raw"
   (cd "$here" && "$native/demo-inspect" "$@" "${linux_raw[@]}" >"$work/linux.out" 2>"$work/linux.err")
   local linux=$?
-  local windows tries same
+  local windows tries mismatch
   # Wine itself now and then fails to start a program (about one in a few hundred runs here),
   # so a run that disagrees with Linux gets a second try before it counts.
   for tries in 1 2; do
     rm -f "$work/windows.raw"
     (cd "$here" && "$source/scripts/windows-wine.sh" "$build/demo-inspect.exe" "$@" "${windows_raw[@]}" >"$work/windows.crlf" 2>"$work/windows.errcrlf")
     windows=$?
-    same=1
+    mismatch=""
     if [ -f "$work/linux.raw" ] && ! cmp -s "$work/linux.raw" "$work/windows.raw"; then
-      same="the pixel bytes differ ($(stat -c %s "$work/windows.raw" 2>/dev/null || echo no) file under Wine)"
+      mismatch="the pixel bytes differ ($(stat -c %s "$work/windows.raw" 2>/dev/null || echo no) file under Wine)"
     elif [ ! -f "$work/linux.raw" ] && [ -f "$work/windows.raw" ]; then
-      same="Windows decoded a file that Linux refused"
+      mismatch="Windows decoded a file that Linux refused"
     fi
-    [ "$linux" = "$windows" ] && [ "$same" = 1 ] && break
-    [ "$tries" = 1 ] && echo "note ($label): exit $windows under Wine against $linux on Linux$([ "$same" = 1 ] || echo "; $same"); trying once more"
+    [ "$linux" = "$windows" ] && [ -z "$mismatch" ] && break
+    [ "$tries" = 1 ] && echo "note ($label): exit $windows under Wine against $linux on Linux${mismatch:+; $mismatch}; trying once more"
   done
   tr -d '\r' <"$work/windows.crlf" >"$work/windows.out"
   tr -d '\r' <"$work/windows.errcrlf" >"$work/windows.err"
-  if [ "$same" != 1 ]; then
-    fail "$label" "$same; exit $windows under Wine, $linux on Linux; $(head -c 300 "$work/windows.err")"
+  if [ -n "$mismatch" ]; then
+    fail "$label" "$mismatch; exit $windows under Wine, $linux on Linux; $(head -c 300 "$work/windows.err")"
     return 1
   fi
   if [ "$linux" != "$windows" ] || ! cmp -s "$work/linux.out" "$work/windows.out" ||
