@@ -7,8 +7,7 @@
 
 namespace {
 
-constexpr int kOwnBlockFrames = 256;    // 5.8 ms: the own clock's rendering step
-constexpr size_t kReportCapacity = 64;  // far more rows than one block can begin
+constexpr int kOwnBlockFrames = 256;  // 5.8 ms: the own clock's rendering step
 
 int64_t framesToNs(int64_t frames) {
     return frames * 1000000000LL / kMusicSampleRate;
@@ -28,6 +27,11 @@ bool MusicClock::push(const Pending& p) {
     tail_.store(tail + 1, std::memory_order_release);
     lastQueued_.store(p.due);
     return true;
+}
+
+bool MusicClock::roomForBlock() const {
+    const uint32_t used = tail_.load(std::memory_order_relaxed) - head_.load(std::memory_order_acquire);
+    return kQueueCapacity - used > kReportCapacity;
 }
 
 bool MusicClock::peek(Pending* p) const {
@@ -53,6 +57,8 @@ void MusicClock::start(OfflineMusic* music, bool device, int64_t latencyNs, int6
     deviceBack_ = false;
     deviceAsked_ = false;
     lastCallbackNs_ = nowNs;
+    lastPollNs_ = patienceFrom_ = nowNs;
+    abandon_ = false;
     endQueued_ = false;
     latencyNs_ = latencyNs;
     paused_ = false;
@@ -110,7 +116,9 @@ bool MusicClock::fill(int16_t* out, int frames, int64_t nowNs) {
             trackDevice(nowNs, music_->framesRendered(), framesToNs(frames));
             // When the song's frame 0 is heard, on the show's timeline.
             const int64_t base = originNs_ + latencyNs_ - pausedNs_.load();
-            while (done < frames && !music_->ended()) {
+            // A full queue means nobody polls (a page stopped without notice): the music waits
+            // for its positions to be taken rather than lose any.
+            while (done < frames && !music_->ended() && roomForBlock()) {
                 const int n = music_->render(out + 2 * done, frames - done, deviceReports_);
                 for (const PositionReport& r : deviceReports_)
                     queued |= push({base + framesToNs(r.frame), packPosition(r.order, r.row)});
@@ -118,7 +126,7 @@ bool MusicClock::fill(int16_t* out, int frames, int64_t nowNs) {
                 if (n == 0) break;
                 done += n;
             }
-            if (music_->ended() && !endQueued_) {
+            if (music_->ended() && !endQueued_ && roomForBlock()) {
                 endQueued_ = true;
                 queued |= push({base + framesToNs(music_->framesRendered()),
                                 packPosition(kEndOfSongOrder, 0)});
@@ -131,10 +139,12 @@ bool MusicClock::fill(int16_t* out, int frames, int64_t nowNs) {
 
 void MusicClock::pause(bool on, int64_t nowNs) {
     if (on == paused_.load()) return;
-    if (on)
+    if (on) {
         pauseBegan_ = nowNs;
-    else
+    } else {
         pausedNs_ += nowNs - pauseBegan_;
+        patienceFrom_ = nowNs;
+    }
     paused_ = on;
 }
 
@@ -142,10 +152,14 @@ int64_t MusicClock::poll(int64_t nowNs, Deliver deliver, void* user, Event* even
     *event = Event::None;
     if (!playing_.load()) return nowNs + kIdlePollNs;
     const int64_t show = showTime(nowNs);
+    // A caller that stood still has not watched the device meanwhile.
+    if (nowNs - lastPollNs_ > kStallNs) patienceFrom_ = nowNs;
+    lastPollNs_ = nowNs;
     if (device_) {
         // Also while paused: a device that stops asking for silence is as gone.
         const int64_t patience = deviceAsked_ ? kStallNs : kFirstCallbackNs;
-        if (!endQueued_ && nowNs - lastCallbackNs_.load() > patience) {
+        const int64_t quietSince = std::max(lastCallbackNs_.load(), patienceFrom_);
+        if (abandon_.exchange(false) || (!endQueued_ && nowNs - quietSince > patience)) {
             std::lock_guard<std::mutex> render(renderMutex_);
             deviceLost_ = true;
             device_ = false;

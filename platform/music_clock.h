@@ -18,7 +18,9 @@ class MusicClock {
     using Deliver = void (*)(uint32_t data, void* user);  // data as packPosition gives it
     // What a poll changed, for the caller to say.
     enum class Event { None, DeviceLost, DeviceBack };
-    // A device that has asked for sound before and then stops asking this long is gone.
+    // A device that has asked for sound before and then stops asking this long, while the
+    // caller polls, is gone. A caller that itself stood still this long (a frozen page, a
+    // machine asleep, a main thread busy elsewhere) cannot tell, so the wait starts again.
     static constexpr int64_t kStallNs = 250000000;
     // A sound server may take seconds to ask for the first buffer (PulseAudio's null sink does
     // when nothing records it); a device that has not yet asked is given this long.
@@ -44,23 +46,32 @@ class MusicClock {
     // when the next poll is wanted: the next position's time where it is known.
     int64_t poll(int64_t nowNs, Deliver deliver, void* user, Event* event);
     // Pauses (the show's timeline stands still: nothing is heard, nothing delivered) or
-    // resumes from the same frame, every position still to come moved on by the pause.
+    // resumes from the same frame, every position still to come moved on by the pause. A device
+    // that stopped asking during the pause (a browser suspends its output) gets its full
+    // patience again from the resume.
     void pause(bool on, int64_t nowNs);
     bool paused() const { return paused_.load(); }
     // Changes the delay from a fill to its first frame being heard (a browser tells its output's
     // only once sound runs); positions already queued keep the delay they were queued with.
     void setLatency(int64_t latencyNs);
+    // Gives up on the device now (a browser whose sound output did not start): the music goes
+    // on silently on the clock's own time from the next poll, and comes back if the device asks.
+    void abandonDevice() { abandon_ = true; }
     // Whether the clock, not a device, keeps time now.
     bool onOwnClock() const { return !device_; }
 
   private:
     static constexpr uint32_t kQueueCapacity = 256;  // positions rendered, not yet heard
+    // The most positions one render call can begin: fill renders only while this much room is
+    // left, so a position is never dropped; a queue nobody empties holds the music back.
+    static constexpr uint32_t kReportCapacity = 64;
     // A position rendered for the device, with the time it will be heard on the show's timeline.
     struct Pending {
         int64_t due;
         uint32_t data;
     };
     bool push(const Pending& p);
+    bool roomForBlock() const;
     bool peek(Pending* p) const;
     void pop();
     // The show's timeline: the caller's clock less every pause, standing still during one.
@@ -79,6 +90,9 @@ class MusicClock {
     std::atomic<bool> endQueued_{false};  // the end of the song is queued or delivered
     std::atomic<int64_t> lastQueued_{0};  // when the latest queued position is heard
     int64_t latencyNs_ = 0;
+    int64_t lastPollNs_ = 0;     // poll's side: when it last looked
+    int64_t patienceFrom_ = 0;   // poll's side: a stall is counted from no earlier than this
+    std::atomic<bool> abandon_{false};
 
     // Pause: pausedNs_ is the time spent paused before the current pause.
     std::atomic<bool> paused_{false};

@@ -359,6 +359,7 @@ struct ScriptedClock {
     int64_t nowMs = 0;
     int64_t nextFillNs = 0;
     bool deviceAlive = true;
+    bool frozen = false;  // neither the device nor the poller runs (a page frozen without notice)
     int lost = 0, back = 0;
     int16_t buffer[2 * kMusicDeviceFrames];
 
@@ -373,6 +374,7 @@ struct ScriptedClock {
     void runTo(int64_t ms) {
         for (; nowMs < ms; ++nowMs) {
             const int64_t ns = nowMs * 1000000;
+            if (frozen) continue;
             if (deviceAlive && ns >= nextFillNs) {
                 clock.fill(buffer, kMusicDeviceFrames, ns);
                 nextFillNs = ns + 11609977;
@@ -451,6 +453,61 @@ TEST(MusicClock, ALatencySetOnResumeDelaysWhatIsHeardAfterIt) {
     }
     EXPECT_TRUE(later.inSequence());
     EXPECT_NEAR(double(same.heard.size() - later.heard.size()), 2.0, 1.0);
+}
+
+// A page the browser freezes stops both its sound callbacks and its frames. Coming back after
+// 20 s, with frames running again before the device's first callback, is not a lost device,
+// and the song goes on from the row it had.
+TEST(MusicClock, AFrozenCallerIsNotALostDevice) {
+    ScriptedClock plain(true), frozen(true);
+    plain.runTo(3000);
+    frozen.runTo(1000);
+    frozen.frozen = true;
+    frozen.runTo(21000);
+    frozen.frozen = false;
+    frozen.nextFillNs = 21200000000LL;
+    frozen.runTo(23000);
+    EXPECT_EQ(frozen.lost, 0);
+    EXPECT_TRUE(frozen.inSequence());
+    EXPECT_NEAR(double(frozen.heard.size()), double(plain.heard.size()), 6.0);
+}
+
+// A device that plays on while nobody takes the positions (a page hidden without notice) fills
+// the queue; the music then waits instead of dropping rows, and the song's end still arrives.
+// A device given up on hands the music to the clock, which plays on silently.
+TEST(MusicClock, NoPositionIsDroppedWhenNobodyPollsAndAnAbandonedDeviceHandsOver) {
+    Pattern a{32, {{0, 60, 0, 0}}}, b{48, {{0, 48, 0, 0}}};
+    const std::vector<uint8_t> bytes = buildModule(3, 125, {0, 1, 0, 1, 0, 1, 0, 1}, {a, b});
+    OfflineMusic music;
+    ASSERT_EQ(music.openMemory(bytes.data(), bytes.size(), "long"), "");
+    MusicClock clock;
+    clock.start(&music, true, 0, 0);
+    int16_t buffer[2 * kMusicDeviceFrames];
+    std::vector<uint32_t> heard;
+    auto take = [](uint32_t data, void* user) {
+        static_cast<std::vector<uint32_t>*>(user)->push_back(data);
+    };
+    MusicClock::Event event;
+    int64_t ns = 0;
+    for (; ns < 30000000000LL; ns += 11609977) clock.fill(buffer, kMusicDeviceFrames, ns);
+    for (int i = 0; i < 40000; ++i, ns += 1000000) {
+        if (i % 12 == 0) clock.fill(buffer, kMusicDeviceFrames, ns);
+        clock.poll(ns, take, &heard, &event);
+        ASSERT_NE(event, MusicClock::Event::DeviceLost);
+    }
+    ASSERT_EQ(heard.size(), 4u * 80 + 1);
+    for (size_t i = 0; i < 4 * 80; ++i) {
+        const int row = int(i % 80) < 32 ? int(i % 80) : int(i % 80) - 32;
+        ASSERT_EQ(heard[i], packPosition(int(i / 80) * 2 + (int(i % 80) >= 32), row)) << i;
+    }
+    EXPECT_EQ(heard.back(), packPosition(kEndOfSongOrder, 0));
+
+    ASSERT_TRUE(music.seek(0, 0));
+    clock.start(&music, true, 0, ns);
+    clock.abandonDevice();
+    clock.poll(ns, take, &heard, &event);
+    EXPECT_EQ(event, MusicClock::Event::DeviceLost);
+    EXPECT_TRUE(clock.onOwnClock());
 }
 
 void onHeard(uint32_t sync, uint32_t channel, uint32_t data) {
