@@ -85,6 +85,12 @@ void* platformGetProcAddress(const char* name);
 using PlatformSwapHook = void (*)(int width, int height);
 using PlatformReleaseHook = void (*)();
 void platformSetFrameHooks(PlatformSwapHook onSwap, PlatformReleaseHook onRelease);
+// A browser may take the GL context away (a GPU reset, a phone short of memory) and give it back
+// empty: the hook, set by whoever made objects in it, makes them again. platformContextRestored
+// runs it, from the swap, before the frame is drawn again.
+using PlatformContextHook = void (*)();
+void platformOnContextRestored(PlatformContextHook hook);
+void platformContextRestored();
 // Shows the frame (vsync where the driver offers it).
 void platformSwapBuffers();
 // Sets the GL viewport to the largest centred 4:3 area of the drawable.

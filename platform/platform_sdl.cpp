@@ -12,7 +12,6 @@
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
-#include "platform/audio.h"
 #include "platform/web/page.h"
 #endif
 
@@ -30,6 +29,7 @@ std::atomic<uint32_t> heldTotal{0};         // milliseconds spent held, left out
 Uint32 closeRequestEvent = 0;               // our own event type for a queued close request
 PlatformSwapHook swapHook = nullptr;        // a frame grabber (capture) at each swap
 PlatformReleaseHook releaseHook = nullptr;  // and before the context is released
+PlatformContextHook contextHook = nullptr;  // makes the GL objects again after a lost context
 std::string noFormatReason;  // why the window has no GL format at all; empty when it has one
 bool es2Requested = false;   // an OpenGL ES 2.0 context is wanted (the ES 2.0 renderer)
 int windowDoubleBuffer = 0;  // the double buffering the window's format was asked with
@@ -59,22 +59,6 @@ void useDesktopAttributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
 }
 
-#ifdef __EMSCRIPTEN__
-bool startedByPerson = false;  // the page's person has started the show
-
-// Holds the show on its first frame until the person starts it: the tick count and the music
-// stand still as in a pause, so the show goes on from that very frame.
-void holdForStart() {
-    startedByPerson = true;
-    platformHoldTicks(true);
-    audioPause(true);
-    webWaitForStart();
-    // The click or Enter that started the show is not the show's.
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    audioPause(false);
-    platformHoldTicks(false);
-}
-#endif
 
 }  // namespace
 
@@ -357,6 +341,14 @@ void platformSetFrameHooks(PlatformSwapHook onSwap, PlatformReleaseHook onReleas
     releaseHook = onRelease;
 }
 
+void platformOnContextRestored(PlatformContextHook hook) {
+    contextHook = hook;
+}
+
+void platformContextRestored() {
+    if (contextHook) contextHook();
+}
+
 void* platformGetProcAddress(const char* name) {
     void* entry = SDL_GL_GetProcAddress(name);
     // Some Windows drivers answer a name they do not know with 1, 2, 3 or -1 instead of null.
@@ -379,7 +371,6 @@ void platformSwapBuffers() {
     SDL_GL_SwapWindow(window);
 #ifdef __EMSCRIPTEN__
     webWaitForNextFrame();  // the browser shows the frame when the show yields to it
-    if (!startedByPerson) holdForStart();
 #endif
 }
 

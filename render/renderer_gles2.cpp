@@ -141,10 +141,15 @@ void main() {
 }
 )";
 
-// A texture of the show: the GL name behind it and whether it holds an image.
+// A texture of the show: the GL name behind it, whether it holds an image, and the bytes it was
+// last given, to give them again when a lost context comes back empty.
 struct Texture {
     GLuint id = 0;
     bool complete = false;
+    bool hasImage = false;
+    GLenum layout = GL_RGBA;  // GL_RGBA or GL_LUMINANCE
+    int width = 0, height = 0;
+    std::vector<uint8_t> pixels;
 };
 
 // Everything the operations change, as the GL 1.1 path keeps it in GL: saved and restored whole.
@@ -186,8 +191,13 @@ class GLES2Renderer : public Renderer {
 
     void flush();
     void suspend();
+    // The context came back empty: makes the programs, the buffer and every texture again and
+    // sets the GL state the show's own state implies.
+    bool restore();
 
   private:
+    bool makeObjects();
+    void upload(Texture& t);
     bool unitTextures(int unit) const;
     void specify(int texture, const Image* image, int format);
     void applyBlend();
@@ -199,7 +209,6 @@ class GLES2Renderer : public Renderer {
     State s_, saved_;
     std::vector<Texture> textures_;  // by the show's name; 0 is "no texture"
     std::vector<StreamVertex> batch_;
-    std::vector<uint8_t> upload_;  // quantised pixels; grows once to the largest image
     int count_ = 0;
     GLuint programs_[4] = {0, 0, 0, 0};  // by (unit 0 on) | (unit 1 on) << 1
     GLuint buffer_ = 0;
@@ -256,12 +265,36 @@ GLuint makeProgram(bool unit0, bool unit1) {
     return p;
 }
 
-bool GLES2Renderer::init() {
+bool GLES2Renderer::makeObjects() {
     for (int i = 0; i < 4; ++i) {
         programs_[i] = makeProgram(i & 1, i & 2);
         if (!programs_[i]) return false;
     }
     gl.glGenBuffers(1, &buffer_);
+    return true;
+}
+
+bool GLES2Renderer::restore() {
+    count_ = 0;  // a batch begun on the lost context is not drawn
+    streamBound_ = false;
+    program_ = -1;
+    glBoundKnown_ = false;
+    if (!makeObjects()) return false;
+    for (Texture& t : textures_) {
+        if (!t.id) continue;
+        gl.glGenTextures(1, &t.id);
+        gl.glActiveTexture(GL_TEXTURE0);
+        gl.glBindTexture(GL_TEXTURE_2D, t.id);
+        upload(t);
+    }
+    gl.glActiveTexture(GL_TEXTURE0 + s_.activeUnit);
+    applyDepth();
+    applyBlend();
+    return true;
+}
+
+bool GLES2Renderer::init() {
+    if (!makeObjects()) return false;
     batch_.resize(kBatchVertices);
     textures_.resize(1);
     gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -379,6 +412,14 @@ inline uint8_t quantise(uint8_t v, int bits) {
     return static_cast<uint8_t>((q << (8 - bits)) | (q >> (2 * bits - 8)));
 }
 
+// Repeating, linearly filtered: the sampling of every texture of the show.
+void setParameters() {
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+}
+
 void GLES2Renderer::specify(int texture, const Image* image, int format) {
     flush();
     if (texture <= 0) return;
@@ -388,40 +429,43 @@ void GLES2Renderer::specify(int texture, const Image* image, int format) {
     gl.glActiveTexture(GL_TEXTURE0 + s_.activeUnit);
     gl.glBindTexture(GL_TEXTURE_2D, t.id);
     glBound_[s_.activeUnit] = t.id;
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     const bool known = format == GLS_FORMAT_RGBA8 || format == GLS_FORMAT_RGB5 ||
                        format == GLS_FORMAT_RGBA4 || format == GLS_FORMAT_L8;
     // An unknown format leaves the texture as it was (the GL 1.1 path's failing call does too).
-    if (!image || !known) return;
+    if (!image || !known) {
+        setParameters();
+        return;
+    }
     const int w = image->width(), h = image->height();
     const uint8_t* pixels = image->pixels();
-    gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    if (format == GLS_FORMAT_L8) {
-        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, w, h, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE,
-                        pixels);
-    } else {
-        if (format != GLS_FORMAT_RGBA8) {
-            const size_t n = static_cast<size_t>(w) * h * 4;
-            if (upload_.size() < n) upload_.resize(n);
-            for (size_t i = 0; i < n; i += 4) {
-                if (format == GLS_FORMAT_RGB5) {  // stored as 5 bits a channel and no alpha
-                    upload_[i] = quantise(pixels[i], 5);
-                    upload_[i + 1] = quantise(pixels[i + 1], 5);
-                    upload_[i + 2] = quantise(pixels[i + 2], 5);
-                    upload_[i + 3] = 255;
-                } else {
-                    for (int c = 0; c < 4; ++c) upload_[i + c] = quantise(pixels[i + c], 4);
-                }
-            }
-            pixels = upload_.data();
+    t.hasImage = true;
+    t.width = w;
+    t.height = h;
+    t.layout = format == GLS_FORMAT_L8 ? GL_LUMINANCE : GL_RGBA;
+    const size_t n = static_cast<size_t>(w) * h * (format == GLS_FORMAT_L8 ? 1 : 4);
+    t.pixels.assign(pixels, pixels + n);
+    if (format == GLS_FORMAT_RGB5) {  // stored as 5 bits a channel and no alpha
+        for (size_t i = 0; i < n; i += 4) {
+            t.pixels[i] = quantise(pixels[i], 5);
+            t.pixels[i + 1] = quantise(pixels[i + 1], 5);
+            t.pixels[i + 2] = quantise(pixels[i + 2], 5);
+            t.pixels[i + 3] = 255;
         }
-        gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    } else if (format == GLS_FORMAT_RGBA4) {
+        for (size_t i = 0; i < n; ++i) t.pixels[i] = quantise(pixels[i], 4);
     }
+    upload(t);
+}
+
+// Gives the bound texture its sampling and, where it has them, its pixels.
+void GLES2Renderer::upload(Texture& t) {
+    setParameters();
+    if (!t.hasImage) return;
+    gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl.glTexImage2D(GL_TEXTURE_2D, 0, t.layout, t.width, t.height, 0, t.layout, GL_UNSIGNED_BYTE,
+                    t.pixels.data());
     gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    t.complete = w > 0 && h > 0;
+    t.complete = t.width > 0 && t.height > 0;
 }
 
 void GLES2Renderer::updateTexture(int texture, const Image* image, int format) {
@@ -602,7 +646,14 @@ Renderer* createGLES2Renderer() {
         return nullptr;
     }
     active = renderer;
+    platformOnContextRestored(restoreGLES2Context);
     return renderer;
+}
+
+void restoreGLES2Context() {
+    if (!active) return;
+    if (!setUpGLES2State() || !active->restore())
+        std::fprintf(stderr, "gles2: the GL objects cannot be made again after a lost context\n");
 }
 
 void suspendGLES2Renderer() {

@@ -15,6 +15,9 @@ bool setUpGLES2State();
 // Makes the ES 2.0 renderer on the current context: entry points, shaders, the vertex buffer.
 // Returns none (with the reason on standard error) when any of them cannot be had.
 Renderer* createGLES2Renderer();
+// Makes the ES 2.0 renderer's programs, buffer and textures again on a context that was lost and
+// has come back empty (the renderer keeps each texture's bytes for this); the platform calls it.
+void restoreGLES2Context();
 // Draws the batch the ES 2.0 renderer holds, if any (part of flushRenderer).
 void flushGLES2Renderer();
 // Leaves GL as the fixed-function renderer expects it (no program, no vertex arrays): for a test
