@@ -42,6 +42,15 @@ constexpr bool kTimelineThread = false;
 constexpr bool kTimelineThread = true;
 #endif
 
+// A browser makes the sound on the page's main thread, between frames: a device buffer of 186 ms
+// outlasts a busy stretch there (a slow frame, another script's long task) that an 11.6 ms one
+// would be heard through. The positions are timed from its callbacks all the same.
+#ifdef __EMSCRIPTEN__
+constexpr int kDeviceFrames = 8192;
+#else
+constexpr int kDeviceFrames = kMusicDeviceFrames;
+#endif
+
 int64_t nowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -148,7 +157,7 @@ void audioInit() {
             want.freq = kMusicSampleRate;
             want.format = AUDIO_S16SYS;
             want.channels = 2;
-            want.samples = kMusicDeviceFrames;
+            want.samples = kDeviceFrames;
             want.callback = deviceCallback;
             player.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
             if (player.device == 0) {
@@ -230,6 +239,19 @@ void audioPause(bool pause) {
         player.clock.pause(pause, nowNs());
     }
     player.wake.notify_all();
+}
+
+void audioSkipStall(int64_t ns) {
+    std::lock_guard<std::mutex> lock(player.mutex);
+    if (player.clock.paused()) return;
+    const int64_t now = nowNs();
+    player.clock.pause(true, now - ns);
+    player.clock.pause(false, now);
+}
+
+void audioAbandonDevice() {
+    std::lock_guard<std::mutex> lock(player.mutex);
+    if (!player.silent) player.clock.abandonDevice();
 }
 
 void audioStop() {

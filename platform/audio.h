@@ -38,6 +38,12 @@ bool audioSeek(uint32_t handle, int32_t order, int32_t row);
 // Pauses playback where it stands (true) or resumes it from the same sample (false); no
 // position is reported while paused.
 void audioPause(bool pause);
+// Takes the last `ns` nanoseconds out of the music's time, as if paused then: a browser that froze
+// the page without notice made no sound meanwhile, and the picture stood still too.
+void audioSkipStall(int64_t ns);
+// Gives up on the sound device now (a browser whose sound did not start): the music goes on
+// silently on the player's own clock, and back to the device if it starts asking for sound.
+void audioAbandonDevice();
 // Delivers every position heard by now. Where the platform has threads a thread of the player
 // does this on its own; where it has none, the frame loop calls it once a frame.
 void audioPoll();

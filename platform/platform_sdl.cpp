@@ -77,6 +77,10 @@ void platformHoldTicks(bool hold) {
     }
 }
 
+void platformSkipTicks(uint32_t ms) {
+    if (!ticksHeld) heldTotal += ms;
+}
+
 void platformUseVirtualTicks(bool on) {
     virtualTicks = on;
     // A new clock source starts without holds.

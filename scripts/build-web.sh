@@ -33,7 +33,7 @@ cmake --build "$CROSS" -j"$JOBS" --target "$PROGRAM" data-package
 
 rm -rf "$DIST" "$DIST.zip"
 mkdir -p "$DIST"
-cp web/index.html "$DIST/"
+cp web/index.html web/*.js "$DIST/"
 cp "$CROSS/show.js" "$CROSS/show.wasm" "$CROSS/show.data" "$DIST/"
 (cd dist && zip -q -r -X show-web.zip show-web)
 

@@ -1,0 +1,168 @@
+// The page's start: downloads the data package and compiles the show while it does, then runs
+// the show on them; a new run plays it again without a second download or compile.
+import { $, stats, keep, fail, prompt, notice } from './ui.js';
+import * as sound from './sound.js';
+import * as lifecycle from './lifecycle.js';
+import * as input from './input.js';
+
+// The show's end travels up its stack as an ExitStatus, which reaches the page uncaught when the
+// show ends inside an animation frame; onExit has said what it means by then.
+const isExit = (thrown) => thrown && thrown.name === 'ExitStatus';
+window.addEventListener('error', (e) => {
+  if (isExit(e.error)) return e.preventDefault();
+  fail(e.message || 'a script failed: ' + (e.target.src || '?'));
+}, true);
+window.addEventListener('unhandledrejection', (e) => {
+  if (isExit(e.reason)) return e.preventDefault();
+  fail(String(e.reason && e.reason.message || e.reason));
+});
+
+// The show's command line: the ES 2.0 renderer (WebGL 1 is what it speaks), and ?start=ORDER:ROW
+// as --start.
+const startAt = new URLSearchParams(location.search).get('start');
+const args = ['--renderer', 'gles2'].concat(startAt ? ['--start', startAt] : []);
+const urlOf = (name) => new URL(name, location.href).href;
+
+let data = null;      // show.data, downloaded once
+let compiled = null;  // show.wasm, compiled once
+let lastFrame = null;
+let show = null;
+
+const showPage = {
+  ...lifecycle.hooks,
+  frame(drawMs, order, row) {
+    const now = performance.now();
+    const audio = sound.audioContext();
+    if (stats.firstFrameMs === null) stats.firstFrameMs = now;
+    if (lastFrame !== null) keep(stats.intervalMs, now - lastFrame);
+    lastFrame = now;
+    stats.frames++;
+    stats.order = order;
+    stats.row = row;
+    stats.audioTime = audio ? audio.currentTime : 0;
+    stats.outputLatency = audio ? audio.outputLatency || audio.baseLatency || 0 : 0;
+    keep(stats.drawMs, drawMs);
+    keep(stats.positions, [stats.audioTime, order, row]);
+  },
+  heard(order, row) {
+    keep(stats.heard, [order, row], 10000);
+  },
+};
+
+function run(asReplay) {
+  stats.runs++;
+  stats.frames = 0;
+  stats.heard = [];
+  lastFrame = null;
+  stats.log = [];
+  const module = show = {
+    canvas: $('canvas'),
+    showPage,
+    arguments: args.slice(),
+    // The page's one AudioContext, which SDL takes instead of making its own.
+    SDL2: { audioContext: sound.audioContext() },
+    getPreloadedPackage: () => data.slice(0),
+    instantiateWasm: (imports, done) => {
+      WebAssembly.instantiate(compiled, imports).then((instance) => done(instance, compiled),
+        (e) => fail('The show failed to start: ' + e.message));
+      return {};
+    },
+    print: (text) => console.log(text),
+    printErr: (text) => { keep(stats.log, text, 50); console.warn(text); },
+    // The music is not downloaded: the generator's music step writes it before the show starts.
+    onRuntimeInitialized: () => {
+      const began = performance.now();
+      const why = module.ccall('datagenWriteMusic', 'string', ['string'], ['data']);
+      stats.musicMs = performance.now() - began;
+      if (why) fail('Cannot make the music: ' + why);
+    },
+    onAbort: (what) => fail('The show failed: ' + what),
+    onExit: (code) => {
+      if (show !== module) return;
+      lifecycle.end();
+      if (code !== 0) return fail('The show stopped with exit code ' + code + '.');
+      stats.state = 'ended';
+      prompt(matchMedia('(pointer: coarse)').matches ? 'Tap to play again' : 'Click to play again');
+    },
+  };
+  lifecycle.begin(module, asReplay);
+  createShow(module).catch((e) => fail('The show failed: ' + (e && e.message || e)));
+}
+
+input.onPlayAgain(() => {
+  $('prompt').hidden = true;
+  notice(null);
+  stats.state = 'starting';  // a second click before the run begins finds nothing to start
+  sound.resumeInGesture();
+  run(true);
+});
+
+// Downloads a file, showing the progress of all downloads together on the bar.
+const progress = { got: 0, size: 0 };
+function showProgress() {
+  if (progress.size) $('progress').firstChild.style.width = Math.min(100, 100 * progress.got / progress.size) + '%';
+}
+async function download(name) {
+  const url = urlOf(name);
+  let response;
+  try {
+    response = await fetch(url);
+  } catch (e) {
+    throw new Error('Cannot load ' + url + ': ' + e.message);
+  }
+  if (!response.ok) throw new Error('Cannot load ' + url + ': ' + response.status + ' ' + response.statusText);
+  return response;
+}
+async function bytesOf(response) {
+  // Content-Length counts the bytes on the wire, which a compressing server makes fewer than
+  // those read: the bar is capped, never past its end.
+  progress.size += Number(response.headers.get('Content-Length')) || 0;
+  const reader = response.body.getReader();
+  const chunks = [];
+  let got = 0;
+  for (;;) {
+    const { done, value } = await reader.read();
+    if (done) break;
+    chunks.push(value);
+    got += value.length;
+    progress.got += value.length;
+    showProgress();
+  }
+  const bytes = new Uint8Array(got);
+  let at = 0;
+  for (const c of chunks) { bytes.set(c, at); at += c.length; }
+  return bytes.buffer;
+}
+
+async function compile(name) {
+  const response = await download(name);
+  const streaming = WebAssembly.compileStreaming &&
+    (response.headers.get('Content-Type') || '').startsWith('application/wasm');
+  if (streaming) return WebAssembly.compileStreaming(response);
+  return WebAssembly.compile(await bytesOf(response));
+}
+
+function load(src) {
+  return new Promise((resolve, reject) => {
+    const script = document.createElement('script');
+    script.src = src;
+    script.onload = resolve;
+    script.onerror = () => reject(new Error('Cannot load ' + urlOf(src) + '.'));
+    document.body.appendChild(script);
+  });
+}
+
+const probe = document.createElement('canvas');
+if (!(probe.getContext('webgl') || probe.getContext('experimental-webgl'))) {
+  fail('This browser offers no WebGL: turn on hardware acceleration, or try another browser.');
+} else {
+  lifecycle.watchGraphics($('canvas'));
+  sound.makeContext();
+  Promise.all([download('show.data').then(bytesOf), compile('show.wasm'), load('show.js')])
+    .then(([bytes, wasm]) => {
+      data = bytes;
+      compiled = wasm;
+      $('loading').hidden = true;
+      run(false);
+    }).catch((e) => fail(e.message));
+}

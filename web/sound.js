@@ -1,0 +1,66 @@
+// The page's one AudioContext: made once for every run, resumed inside the person's gestures
+// (the only moment some browsers allow it), given a time limit, and watched for interruptions.
+import { stats } from './ui.js';
+
+const kStartLimitMs = 3000;  // how long sound may take to start before the show goes on silently
+
+let context = null;
+let ourSuspend = false;  // the page suspended it (hidden, graphics lost): not an interruption
+const interruptionListeners = [];
+
+// Makes the context, suspended until a gesture. SDL would close it at the end of each run; it is
+// kept for the next one instead.
+export function makeContext() {
+  const Context = window.AudioContext || window.webkitAudioContext;
+  if (!Context) return null;
+  context = new Context();
+  stats.audioContexts++;
+  context.close = () => Promise.resolve();
+  context.addEventListener('statechange', () => {
+    if (context.state !== 'running' && !ourSuspend) interruptionListeners.forEach((f) => f());
+  });
+  return context;
+}
+
+export const audioContext = () => context;
+
+// Called inside a click, tap or key handler.
+export function resumeInGesture() {
+  if (!context || context.state === 'running') return;
+  ourSuspend = false;
+  context.resume().catch(() => {});
+}
+
+export function suspendForPage() {
+  if (!context || context.state !== 'running') return;
+  ourSuspend = true;
+  context.suspend().catch(() => {});
+}
+
+// Resolves true once the sound runs, false when it has not within the time limit.
+export async function ready() {
+  if (!context) return false;
+  if (context.state === 'running') return true;
+  ourSuspend = false;
+  const limit = new Promise((resolve) => setTimeout(resolve, kStartLimitMs));
+  await Promise.race([context.resume().catch(() => {}), limit]);
+  return context.state === 'running';
+}
+
+// The sound stopped by itself (a call, a lock, a device change, another tab took it).
+export function onInterrupted(listener) {
+  interruptionListeners.push(listener);
+}
+
+// Counts the sound buffers asked for, and those asked for after they should have started
+// playing: a main thread busy too long was heard as a gap.
+export function watch(node) {
+  if (!node || node.watched) return;
+  node.watched = true;
+  const fill = node.onaudioprocess;
+  node.onaudioprocess = (e) => {
+    stats.soundCallbacks++;
+    if (e.playbackTime < context.currentTime) stats.underruns++;
+    fill(e);
+  };
+}
