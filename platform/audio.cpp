@@ -85,13 +85,26 @@ struct Player {
 
 Player player;
 
-// From a callback to its first frame being heard: the device's buffer, and what a browser
-// reports for the rest of its way out (known only once its sound runs, so asked again on resume).
+// From a callback to its first frame being heard: the device's buffer. A browser's page says
+// when each buffer is heard instead (deviceCallback), so there it is nothing.
 int64_t latencyNs() {
 #ifdef __EMSCRIPTEN__
-    return player.bufferNs + static_cast<int64_t>(webAudioOutputLatency() * 1e9);
+    return 0;
 #else
     return player.bufferNs;
+#endif
+}
+
+// The moment a callback's buffer is heard less latencyNs(): the callback's own moment, or in a
+// browser the moment its page gives (else the callback's, with the device buffer and the output
+// latency the browser reports, known only once its sound runs).
+int64_t callbackNs() {
+#ifdef __EMSCRIPTEN__
+    const int64_t heard = webSoundHeardNs();
+    if (heard >= 0) return heard;
+    return nowNs() + player.bufferNs + static_cast<int64_t>(webAudioOutputLatency() * 1e9);
+#else
+    return nowNs();
 #endif
 }
 
@@ -115,7 +128,7 @@ int64_t pollClock() {
 }
 
 void deviceCallback(void*, Uint8* stream, int bytes) {
-    if (player.clock.fill(reinterpret_cast<int16_t*>(stream), bytes / 4, nowNs())) {
+    if (player.clock.fill(reinterpret_cast<int16_t*>(stream), bytes / 4, callbackNs())) {
         // Taking the lock orders the push before the timeline thread's next look at the queue.
         { std::lock_guard<std::mutex> lock(player.mutex); }
         player.wake.notify_all();
@@ -166,6 +179,9 @@ void audioInit() {
                 player.silent = false;
                 // The buffer the device is playing while the callback fills the next one.
                 player.bufferNs = framesToNs(have.samples) + driverExtraLatencyNs(driver);
+#ifdef __EMSCRIPTEN__
+                webWatchSound();
+#endif
             }
         }
     }

@@ -28,6 +28,9 @@ uint32_t platformTicks();
 // Holds the tick count where it is (true) or lets it run on from there (false): time spent
 // held never shows in platformTicks.
 void platformHoldTicks(bool hold);
+// Holds the tick count at the value platformTicks last gave: the frame drawn next is the one
+// drawn last, to the millisecond (a page held between two frames).
+void platformHoldTicksAtLastRead();
 // Takes the last `ms` milliseconds out of the tick count, as if they had been held (a page the
 // browser froze without notice); nothing while held.
 void platformSkipTicks(uint32_t ms);

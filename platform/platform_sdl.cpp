@@ -26,6 +26,7 @@ std::atomic<uint32_t> virtualTickCount{0};
 std::atomic<bool> ticksHeld{false};         // the tick count stands still (a paused show)
 std::atomic<uint32_t> heldTickCount{0};     // the tick count while held
 std::atomic<uint32_t> heldTotal{0};         // milliseconds spent held, left out of the count
+std::atomic<uint32_t> lastTicksRead{0};     // the count platformTicks last gave
 Uint32 closeRequestEvent = 0;               // our own event type for a queued close request
 PlatformSwapHook swapHook = nullptr;        // a frame grabber (capture) at each swap
 PlatformReleaseHook releaseHook = nullptr;  // and before the context is released
@@ -63,7 +64,15 @@ void useDesktopAttributes() {
 }  // namespace
 
 uint32_t platformTicks() {
-    return ticksHeld ? heldTickCount.load() : sourceTicks() - heldTotal.load();
+    const uint32_t ticks = ticksHeld ? heldTickCount.load() : sourceTicks() - heldTotal.load();
+    lastTicksRead = ticks;
+    return ticks;
+}
+
+void platformHoldTicksAtLastRead() {
+    if (ticksHeld) return;
+    heldTickCount = lastTicksRead.load();
+    ticksHeld = true;
 }
 
 void platformHoldTicks(bool hold) {

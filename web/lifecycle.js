@@ -50,7 +50,6 @@ export function end() {
 // The show's side of the page's hooks (module.showPage).
 export const hooks = {
   offerStart() {
-    sound.watch(show.SDL2 && show.SDL2.audio && show.SDL2.audio.scriptProcessorNode);
     if (replay) {
       replay = false;
       stats.state = 'playing';
@@ -62,6 +61,9 @@ export const hooks = {
     stats.state = 'waiting';
     prompt(startText());
     return false;
+  },
+  watchSound(sdl2) {
+    sound.watch(sdl2);
   },
   changed() {
     return new Promise((resolve) => waiters.push(resolve));

@@ -13,9 +13,16 @@ const interruptionListeners = [];
 export function makeContext() {
   const Context = window.AudioContext || window.webkitAudioContext;
   if (!Context) return null;
-  context = new Context();
+  // At the music's own rate SDL hands each buffer over as the show made it, with no resampling
+  // that would blur when a buffer's first frame is heard.
+  try {
+    context = new Context({ sampleRate: 44100 });
+  } catch (e) {
+    context = new Context();
+  }
   stats.audioContexts++;
   context.close = () => Promise.resolve();
+  window.showAudioContext = context;  // for tests, and for a look from the console
   context.addEventListener('statechange', () => {
     if (context.state !== 'running' && !ourSuspend) interruptionListeners.forEach((f) => f());
   });
@@ -52,15 +59,28 @@ export function onInterrupted(listener) {
   interruptionListeners.push(listener);
 }
 
-// Counts the sound buffers asked for, and those asked for after they should have started
-// playing: a main thread busy too long was heard as a gap.
-export function watch(node) {
+// The moment, on the page's clock (performance.now), at which a buffer that starts at context
+// time `at` is heard.
+function heardMs(at) {
+  const stamp = context.getOutputTimestamp && context.getOutputTimestamp();
+  if (stamp && stamp.performanceTime > 0) return stamp.performanceTime + (at - stamp.contextTime) * 1000;
+  const latency = context.outputLatency || context.baseLatency || 0;
+  return performance.now() + (at - context.currentTime + latency) * 1000;
+}
+
+// Wraps SDL's sound callback (sdl2: the run's Module.SDL2): tells the show when each buffer will
+// be heard (sdl2.heardMs), which a callback's own moment does not (a busy main thread makes it
+// late while the buffers ahead still play), and counts the buffers asked for and those asked
+// for after they should have started playing: a main thread busy too long was heard as a gap.
+export function watch(sdl2) {
+  const node = sdl2 && sdl2.audio && sdl2.audio.scriptProcessorNode;
   if (!node || node.watched) return;
   node.watched = true;
   const fill = node.onaudioprocess;
   node.onaudioprocess = (e) => {
     stats.soundCallbacks++;
     if (e.playbackTime < context.currentTime) stats.underruns++;
+    sdl2.heardMs = heardMs(e.playbackTime);
     fill(e);
   };
 }

@@ -49,6 +49,15 @@ EM_JS(void, reportHeard, (int order, int row), {
     Module.showPage.heard(order, row);
 });
 
+EM_JS(void, watchSound, (), {
+    Module.showPage.watchSound(Module.SDL2);
+});
+
+EM_JS(double, soundHeardMs, (), {
+    const sdl2 = Module.SDL2;
+    return sdl2 && sdl2.heardMs !== undefined ? sdl2.heardMs : -1;
+});
+
 EM_JS(double, audioOutputLatency, (), {
     const audio = Module.SDL2 && Module.SDL2.audioContext;
     if (!audio) return 0;
@@ -71,7 +80,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webHold(int reason, int on) {
     holds = on ? holds | reason : holds & ~reason;
     if (holds && !holding) {
         holding = true;
-        platformHoldTicks(true);
+        platformHoldTicksAtLastRead();
         audioPause(true);
     }
 }
@@ -87,15 +96,15 @@ void webWaitForNextFrame() {
     // Packed as row * 65536 + order.
     reportFrame(drawBegan > 0 ? now - drawBegan : 0, known ? static_cast<int>(heard & 0xFFFF) : -1,
                 known ? static_cast<int>(heard >> 16) : -1);
+    if (!asked) {
+        asked = true;
+        if (!offerStart()) webHold(kHoldStart, 1);
+    }
     waitForNextFrame();
     const double gap = emscripten_get_now() - now;
     if (gap > kStallMs && !holding) {
         platformSkipTicks(static_cast<uint32_t>(gap));
         audioSkipStall(static_cast<int64_t>(gap * 1e6));
-    }
-    if (!asked) {
-        asked = true;
-        if (!offerStart()) webHold(kHoldStart, 1);
     }
     while (holds && !contextBack) waitForChange();
     if (contextBack) {
@@ -110,6 +119,15 @@ void webWaitForNextFrame() {
 void webNoteHeard(uint32_t position) {
     heard = position;
     reportHeard(static_cast<int>(position & 0xFFFF), static_cast<int>(position >> 16));
+}
+
+void webWatchSound() {
+    watchSound();
+}
+
+int64_t webSoundHeardNs() {
+    const double ms = soundHeardMs();
+    return ms < 0 ? -1 : static_cast<int64_t>(ms * 1e6);
 }
 
 double webAudioOutputLatency() {

@@ -15,6 +15,12 @@
 void webWaitForNextFrame();
 // Notes a music position heard (packed as packPosition packs it), for the page.
 void webNoteHeard(uint32_t position);
+// Has the page watch the sound output SDL opened: from then on it says when each buffer asked
+// for will be heard, and counts the buffers asked for too late.
+void webWatchSound();
+// When the buffer being asked for now will be heard, in nanoseconds of the steady clock; -1 when
+// the page cannot tell.
+int64_t webSoundHeardNs();
 // Seconds from a sample leaving the program to it being heard, as the browser reports it
 // (AudioContext.outputLatency where there is one, else baseLatency); 0 before sound opens.
 double webAudioOutputLatency();

@@ -1,7 +1,8 @@
 // Drives the browser build in Debian's headless Chromium: serves dist/show-web/, opens the page,
 // starts the show, reads window.showStats and takes stills of the canvas.
 'use strict';
-const { spawn } = require('node:child_process');
+const { spawn, spawnSync } = require('node:child_process');
+const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
@@ -101,4 +102,34 @@ async function still(page, file) {
   return png;
 }
 
-module.exports = { SITE, serve, launch, open, stats, waitForState, clickToStart, still };
+// Structural similarity of two stills of the same size, as ffmpeg measures it (0..1): files, or
+// PNG bytes.
+function ssim(a, b) {
+  const run = spawnSync('ffmpeg', ['-v', 'info', '-nostats', '-i', a, '-i', b, '-lavfi', 'ssim', '-f', 'null', '-'],
+    { encoding: 'utf8' });
+  const m = /All:([0-9.]+)/.exec(run.stderr);
+  assert.ok(m, `ffmpeg could not compare ${a} and ${b} (is ffmpeg installed?): ${run.stderr.slice(-300)}`);
+  return Number(m[1]);
+}
+function ssimOf(pngA, pngB) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'show-ssim-'));
+  try {
+    fs.writeFileSync(path.join(dir, 'a.png'), pngA);
+    fs.writeFileSync(path.join(dir, 'b.png'), pngB);
+    return ssim(path.join(dir, 'a.png'), path.join(dir, 'b.png'));
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+// The rows heard between two readings of showStats against the Web Audio clock (60 ms a row):
+// within ten rows.
+function assertFollowsAudio(a, b, what) {
+  const rows = b.heard.length - a.heard.length;
+  const expected = (b.audioTime - a.audioTime) / 0.06;
+  assert.ok(Math.abs(rows - expected) <= 10,
+    `${what}: ${rows} rows heard while the audio clock says ${expected.toFixed(1)}`);
+}
+
+module.exports = { SITE, serve, launch, open, stats, waitForState, clickToStart, still, ssim, ssimOf,
+  assertFollowsAudio };

@@ -28,14 +28,7 @@ function nativeStill(start, file) {
   assert.equal(run.status, 0, `demo-capture --start ${start}: ${run.stderr}`);
 }
 
-// Structural similarity of two stills of the same size, as ffmpeg measures it (0..1).
-function ssim(a, b) {
-  const run = spawnSync('ffmpeg', ['-v', 'info', '-nostats', '-i', a, '-i', b, '-lavfi', 'ssim', '-f', 'null', '-'],
-    { encoding: 'utf8' });
-  const m = /All:([0-9.]+)/.exec(run.stderr);
-  assert.ok(m, `ffmpeg could not compare ${a} and ${b} (is ffmpeg installed?): ${run.stderr.slice(-300)}`);
-  return Number(m[1]);
-}
+const ssim = web.ssim;
 
 let server, browser;
 const pages = [];
@@ -74,6 +67,7 @@ test('waits on its first frame, plays on a click with the position following the
   const heard = s.audioTime - s0.audioTime;
   assert.ok(heard > 0.85 * wall && heard < 1.15 * wall, `the audio clock ran ${heard} s in ${wall} s`);
   // Positions never go back while playing, and they move on.
+  web.assertFollowsAudio(s0, s, 'playing');
   const playing = s.positions.filter(([t]) => t > 0).map(linear);
   for (let i = 1; i < playing.length; i++) assert.ok(playing[i] >= playing[i - 1], `position went back at frame ${i}`);
   assert.ok(playing[playing.length - 1] > playing[0], 'the position did not move');
@@ -86,6 +80,13 @@ test('waits on its first frame, plays on a click with the position following the
   assert.equal(await page.$eval('#promptText', (e) => e.textContent), 'Click to play again');
   assert.equal(await page.$eval('#prompt', (e) => e.hidden), false);
   assert.equal((await web.clickToStart(page)).state, 'playing');
+  await sleep(500);
+  const r0 = await web.stats(page);
+  await sleep(2000);
+  const r = await web.stats(page);
+  assert.equal(r.runs, 2);
+  assert.ok(r.frames - r0.frames > 30 * 2, `only ${r.frames - r0.frames} frames in 2 s after playing again`);
+  web.assertFollowsAudio(r0, r, 'playing again');
 });
 
 test('stills at a moment of every scene and the closing sequence look as the native program draws them', async () => {
