@@ -30,6 +30,16 @@ function assertNoneDropped(heard) {
 
 const assertFollowsAudio = web.assertFollowsAudio;
 
+// Another tab in front hides the page; closing it shows the page again.
+async function hide(page) {
+  const other = await browser.newPage();
+  await other.bringToFront();
+  return async () => {
+    await page.bringToFront();
+    await other.close();
+  };
+}
+
 async function playing(query) {
   const page = await web.open(browser, server.url, query);
   assert.equal((await web.clickToStart(page)).state, 'playing');
@@ -40,12 +50,10 @@ async function playing(query) {
 test('a page hidden for 20 s pauses and goes on in step with its sound, to the end, with no row lost', async () => {
   const page = await playing('?start=32:0');
   const before = await web.stats(page);
-  const other = await browser.newPage();
-  await other.bringToFront();
+  const show = await hide(page);
   assert.equal(await page.evaluate(() => document.visibilityState), 'hidden');
   await sleep(20000);
-  await page.bringToFront();
-  await other.close();
+  await show();
   await sleep(1000);
   const back = await web.stats(page);
   assert.notEqual(back.state, 'failed', back.error || '');
@@ -65,7 +73,7 @@ test('a page frozen for 20 s, or stalled for 5 s without notice, loses no positi
   await cdp.send('Page.setWebLifecycleState', { state: 'frozen' });
   await sleep(20000);
   await cdp.send('Page.setWebLifecycleState', { state: 'active' });
-  await page.bringToFront();
+  await (await hide(page))();
   await sleep(1000);
   await page.evaluate(() => { const until = performance.now() + 5000; while (performance.now() < until); });
   const ended = await web.waitForState(page, ['ended', 'failed'], 30000);
