@@ -9,18 +9,41 @@
 #include "app/closing.h"
 #include "app/datafiles.h"
 #include "app/devmode.h"
+#include "app/devstate.h"
 #include "app/music.h"
+#include "app/overlay.h"
 #include "app/seek.h"
 #include "app/timeline.h"
 #include "app/window.h"
 #include "platform/platform.h"
 #include "render/device.h"
 #include "render/renderer.h"
+#include "render/state_renderer.h"
 
 DeviceFactory* gDeviceFactory = nullptr;
 DisplayDevice* gDisplayDevice = nullptr;
 
 namespace {
+
+// The renderer stack, back to front: the backend the display made, the development overlay (in
+// development mode), the fast-forward's state-only renderer (while one runs). Its front is
+// gRenderer; restackRenderers is the one place that sets it.
+Renderer* backend = nullptr;
+OverlayRenderer overlayRenderer;
+StateOnlyRenderer fastForwardRenderer(skippedFramePresented);
+
+void restackRenderers() {
+    Renderer* front = backend;
+    if (gDevMode.enabled) {
+        overlayRenderer.setTarget(front);
+        front = &overlayRenderer;
+    }
+    if (fastForwarding()) {
+        fastForwardRenderer.setTarget(front);
+        front = &fastForwardRenderer;
+    }
+    gRenderer = front;
+}
 
 // Writes the display error to "error.txt" in the current directory, one line.
 void writeErrorFile(const char* text) {
@@ -39,6 +62,12 @@ int failAfterOpen(const std::string& message) {
 }
 
 }  // namespace
+
+void stackRenderers(Renderer* madeByDisplay) {
+    backend = madeByDisplay;
+    onFastForwardChange(restackRenderers);
+    restackRenderers();
+}
 
 int runDemo(int width, int height, int bitsPerPixel) {
     // Every data file is checked before the display changes, so a broken install says
@@ -59,12 +88,13 @@ int runDemo(int width, int height, int bitsPerPixel) {
         writeErrorFile(error);
         return 1;  // open has restored the display mode and shown the text
     }
-    gRenderer = gDisplayDevice->createRenderer();
-    if (!gRenderer) return failAfterOpen("out of memory creating the renderer\n");
+    Renderer* made = gDisplayDevice->createRenderer();
+    if (!made) return failAfterOpen("out of memory creating the renderer\n");
+    stackRenderers(made);
 
     std::string assetError = loadAssets();
     if (!assetError.empty()) return failAfterOpen(assetError);
-    startDevMode();  // development mode only: overlay font and renderer, live reload
+    startDevMode();  // development mode only: overlay font, live reload
 
     // A development-mode seek or loop ends the frame loops with a restart: every module's
     // state goes back to its start and the show runs again, to the new position.

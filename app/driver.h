@@ -5,6 +5,7 @@
 
 class DeviceFactory;
 class DisplayDevice;
+class Renderer;
 
 extern DeviceFactory* gDeviceFactory;
 extern DisplayDevice* gDisplayDevice;
@@ -23,6 +24,11 @@ extern const char* sceneFailure;
 // the music position, the scenes' own values, the closing sequence's logo and fade, and the
 // tentacle field when it has been built. Textures and meshes stay loaded. (The scenes define it.)
 void resetShowState();
+
+// Makes `backend` the back of the renderer stack that the driver owns and sets gRenderer to its
+// front: the development overlay stands in front of the backend in development mode, and the
+// fast-forward's renderer in front of both while a fast-forward runs (the stack follows it).
+void stackRenderers(Renderer* backend);
 
 // Runs the whole show. Returns the process exit code: 0 after a normal end or a quit,
 // non-zero when the display or the data could not be set up.

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "app/assets.h"
@@ -128,15 +127,12 @@ void OverlayRenderer::present() {
         static OverlayText text;
         const MusicPosition at = musicPosition();
         formatOverlay(at.order, at.row, frameMs_, message, text);
-        drawOverlay(*inner_, text);
+        drawOverlay(*target(), text);
     }
-    inner_->present();
+    target()->present();
 }
 
 void startOverlay() {
-    static std::unique_ptr<OverlayRenderer> overlay;
     const std::string error = loadDevAssets();
     if (!error.empty()) std::fprintf(stderr, "dev: the overlay has no text: %s", error.c_str());
-    overlay.reset(new OverlayRenderer(gRenderer));
-    gRenderer = overlay.get();
 }

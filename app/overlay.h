@@ -5,55 +5,16 @@
 
 #include "app/seek.h"
 
-#include "render/renderer.h"
+#include "render/forwarding_renderer.h"
 
 // Stands in front of the show's renderer in development mode: forwards every operation, and
 // in present() first draws the overlay (when F1 has turned it on) and times the frame.
-class OverlayRenderer : public Renderer {
+class OverlayRenderer : public ForwardingRenderer {
   public:
-    explicit OverlayRenderer(Renderer* inner) : inner_(inner) {
-        textureCount = inner->textureCount;
-    }
-
-    void setState(int state, int value) override { inner_->setState(state, value); }
-    void updateTexture(int texture, const Image* image, int format) override {
-        inner_->updateTexture(texture, image, format);
-    }
-    int createTexture(const Image* image, int format) override {
-        const int name = inner_->createTexture(image, format);
-        textureCount = inner_->textureCount;
-        return name;
-    }
-    void drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override {
-        inner_->drawTriangle(a, b, c);
-    }
-    void drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override {
-        inner_->drawTriangleDual(a, b, c);
-    }
-    void drawTriangleReserved(const MeshVertex* a, const MeshVertex* b,
-                              const MeshVertex* c) override {
-        inner_->drawTriangleReserved(a, b, c);
-    }
-    void drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
-                  const MeshVertex* d) override {
-        inner_->drawQuad(a, b, c, d);
-    }
-    void bindTexture0(int texture) override { inner_->bindTexture0(texture); }
-    void bindTexture1(int texture) override { inner_->bindTexture1(texture); }
-    void setHint1(int value) override { inner_->setHint1(value); }
-    void setHint2(int value) override { inner_->setHint2(value); }
-    void setGrey(int level) override { inner_->setGrey(level); }
-    void clear() override { inner_->clear(); }
+    explicit OverlayRenderer(Renderer* target = nullptr) : ForwardingRenderer(target) {}
     void present() override;
-    void setBlendMode(int mode) override { inner_->setBlendMode(mode); }
-    void setHint3(int value) override { inner_->setHint3(value); }
-    void saveState() override { inner_->saveState(); }
-    void restoreState() override { inner_->restoreState(); }
-
-    Renderer* inner() const { return inner_; }
 
   private:
-    Renderer* inner_;
     double lastPresent_ = -1.0;  // seconds on the steady clock; below 0 before the first frame
     double frameMs_ = 0.0;       // smoothed frame time
 };
@@ -72,6 +33,6 @@ void setOverlayMessage(const char* text);
 const char* overlayMessage();
 // Makes the next frame start the frame timing afresh (after a pause, which is no frame time).
 void restartOverlayTiming();
-// Development mode start: loads the font after every other texture and puts an OverlayRenderer
-// in front of gRenderer. Without the font the overlay is not drawn (said on standard error).
+// Development mode start: loads the font after every other texture. Without it the overlay is not
+// drawn (said on standard error). The driver puts the OverlayRenderer in front of the backend.
 void startOverlay();

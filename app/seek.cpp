@@ -11,8 +11,6 @@
 #include "app/timeline.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
-#include "render/renderer.h"
-#include "render/state_renderer.h"
 
 namespace {
 
@@ -21,8 +19,7 @@ MusicPosition restartAt;
 bool restartWaiting = false;
 bool restartedBySeek = false;  // the next fast-forward is timed from the seek key
 bool forwarding = false;
-Renderer* realRenderer = nullptr;
-StateOnlyRenderer* stateRenderer = nullptr;  // made once, reused by later fast-forwards
+void (*forwardingChanged)() = nullptr;  // the owner of the renderer stack
 void (*stepHook)() = nullptr;
 void (*arrivedHook)() = nullptr;
 
@@ -46,12 +43,9 @@ bool reachedStart() {
     return !positionBefore(now, start);
 }
 
-void onSkippedPresent(void*) {
-    if (stepHook) stepHook();
-    if (forwarding && reachedStart()) {
-        endFastForward();
-        if (arrivedHook) arrivedHook();
-    }
+void setForwarding(bool on) {
+    forwarding = on;
+    if (forwardingChanged) forwardingChanged();
 }
 
 // One frame of the real-time fast-forward: as a capture would deliver them, every report whose
@@ -131,19 +125,24 @@ void beginFastForward(void (*step)(), void (*arrived)()) {
     if (start.order == 0 && start.row == 0) return;
     stepHook = step;
     arrivedHook = arrived;
-    realRenderer = gRenderer;
-    if (!stateRenderer || stateRenderer->target() != realRenderer) {
-        delete stateRenderer;
-        stateRenderer = new StateOnlyRenderer(realRenderer, onSkippedPresent, nullptr);
+    setForwarding(true);
+}
+
+void skippedFramePresented() {
+    if (stepHook) stepHook();
+    if (forwarding && reachedStart()) {
+        endFastForward();
+        if (arrivedHook) arrivedHook();
     }
-    gRenderer = stateRenderer;
-    forwarding = true;
 }
 
 void endFastForward() {
     if (!forwarding) return;
-    forwarding = false;
-    gRenderer = realRenderer;
+    setForwarding(false);
+}
+
+void onFastForwardChange(void (*changed)()) {
+    forwardingChanged = changed;
 }
 
 const std::string& seekFailure() {

@@ -22,12 +22,13 @@ bool fastForwarding();
 // while fast-forwarding: its frames then only move the clock on.
 bool sceneEndsBeforeStart(int endOrder);
 
-// Begins the fast-forward if the start position lies past the beginning. gRenderer becomes a
-// renderer that keeps the GL state as drawing would but draws nothing, and each present calls
-// `step`, which moves the clock and the music position one frame on. When the music position
-// has reached the start position, gRenderer is the real renderer again and `arrived` runs, so
-// the next frame is drawn as linear play would draw it. Every scene's own state comes out as
-// linear play leaves it because every frame of the scene that holds the start runs in full.
+// Begins the fast-forward if the start position lies past the beginning. The renderer stack then
+// puts a renderer in front that keeps the GL state as drawing would but draws nothing, and whose
+// present calls skippedFramePresented; that calls `step`, which moves the clock and the music
+// position one frame on. When the music position has reached the start position, the renderer
+// stack is as before and `arrived` runs, so the next frame is drawn as linear play would draw it.
+// Every scene's own state comes out as linear play leaves it because every frame of the scene that
+// holds the start runs in full.
 void beginFastForward(void (*step)(), void (*arrived)());
 // Asks the running show to start again at `position`: the pump then returns kPumpRestart, the
 // frame loops end, and the driver resets every module's state and fast-forwards there.
@@ -47,6 +48,11 @@ void forgetSeekTimeline();
 
 // Ends a fast-forward early (the show is ending): the real renderer comes back.
 void endFastForward();
+// What the fast-forward's renderer does in place of showing a frame (see beginFastForward).
+void skippedFramePresented();
+// Has `changed` called whenever a fast-forward begins or ends (fastForwarding() tells which):
+// the owner of the renderer stack puts the fast-forward's renderer in front or takes it away.
+void onFastForwardChange(void (*changed)());
 
 // The real-time show's way there: renders the module silently up to the start position and
 // keeps the position reports; then the clock becomes virtual at 60 frames a second, fed with

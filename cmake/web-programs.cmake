@@ -22,8 +22,8 @@ add_custom_target(data-package ALL DEPENDS ${CMAKE_BINARY_DIR}/show.data)
 
 # The show at 640 x 480, drawn by the OpenGL ES 2.0 renderer (the page asks for it: WebGL 1 is
 # what it speaks). createShow(module) starts one run; the page makes a new one to play again.
-# The OpenGL 1.1 renderer stays in the program but can never be chosen: WebGL lacks the
-# multitexture extension the display checks for, so its entry points are stubs that abort.
+# The OpenGL 1.1 renderer is not part of it (see SHOW_SOURCES): WebGL lacks the multitexture
+# extension that the display checks for, so it could never be chosen.
 file(GLOB SHOW_WEB_MUSIC_SOURCES CONFIGURE_DEPENDS tools/datagen/music*.cpp)
 add_executable(demo640 app/main.cpp ${SHOW_WEB_MUSIC_SOURCES} tools/datagen/web/write_music.cpp)
 target_compile_definitions(demo640 PRIVATE SHOW_SCREEN_WIDTH=640 SHOW_SCREEN_HEIGHT=480)
@@ -31,7 +31,6 @@ target_link_libraries(demo640 PRIVATE show)
 show_web_program(demo640)
 set_target_properties(demo640 PROPERTIES OUTPUT_NAME show)  # show.js and show.wasm
 target_link_options(demo640 PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=createShow -sEXPORTED_RUNTIME_METHODS=ccall
-  --pre-js ${CMAKE_BINARY_DIR}/show-data.js --js-library ${CMAKE_SOURCE_DIR}/cmake/web/no-gl1.js)
+  --pre-js ${CMAKE_BINARY_DIR}/show-data.js)
 add_dependencies(demo640 data-package)
-set_property(TARGET demo640 APPEND PROPERTY LINK_DEPENDS ${CMAKE_BINARY_DIR}/show-data.js
-                                                         ${CMAKE_SOURCE_DIR}/cmake/web/no-gl1.js)
+set_property(TARGET demo640 APPEND PROPERTY LINK_DEPENDS ${CMAKE_BINARY_DIR}/show-data.js)

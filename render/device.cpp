@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "render/renderer.h"
+#include "render/renderer_gl1.h"
 #include "render/renderer_gles2.h"
 
 int32_t fullscreenActive = 0;
@@ -98,11 +98,6 @@ RendererKind selectedRenderer() {
     return rendererKind;
 }
 
-void flushRenderer() {
-    flushOpenGLRenderer();
-    flushGLES2Renderer();
-}
-
 bool parseRendererName(const char* name, RendererKind& out) {
     if (std::strcmp(name, "gl1") == 0)
         out = RendererKind::GL1;
@@ -126,7 +121,8 @@ const char* OpenGLDisplayDevice::open() {
 }
 
 Renderer* OpenGLDisplayDevice::createRenderer() {
-    return kind == RendererKind::GLES2 ? createGLES2Renderer() : createOpenGLRenderer();
+    if (kind == RendererKind::GLES2) return createGLES2Renderer();
+    return createGL1Renderer();
 }
 
 DisplayDevice* DeviceFactory::createDevice(int width, int height, int bitsPerPixel) {

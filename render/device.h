@@ -32,10 +32,6 @@ void selectRenderer(RendererKind kind);
 RendererKind selectedRenderer();
 // Parses "gl1" or "gles2"; false, leaving `out` alone, for anything else.
 bool parseRendererName(const char* name, RendererKind& out);
-// Ends what either renderer holds back (the OpenGL 1.1 one's open primitive, the ES 2.0 one's
-// pending batch), so that GL can be called directly (a read-back, a query, a state change of its
-// own). The renderers' own operations and present do this themselves.
-void flushRenderer();
 
 // The OpenGL device: no writable surfaces, one GL context on the show's window. With the ES 2.0
 // renderer the context is an ES 2.0 one, or a desktop one that speaks the ES 2.0 shading language.

@@ -1,5 +1,5 @@
-// The renderer: the one way the show draws, an immediate-mode layer over OpenGL 1.1 with
-// multitexture.
+// The renderer interface: the one way the show draws, with the vertex record and named states it
+// takes. The backends (OpenGL 1.1, OpenGL ES 2.0) and the wrappers implement it.
 #pragma once
 #include <cstdint>
 
@@ -44,58 +44,60 @@ constexpr int GLS_FORMAT_RGB5 = 2;
 constexpr int GLS_FORMAT_RGBA4 = 3;
 constexpr int GLS_FORMAT_L8 = 4;
 
-// The OpenGL renderer. Operations are virtual so that tests and tools can stand in a
-// renderer of their own (one that records calls, or one that does nothing).
+// An immediate-mode renderer: textures, a few numbered states and blend modes, and triangles and
+// quads of projected vertices. Every operation is pure virtual, so a backend or wrapper that
+// leaves one out does not compile. All state persists between calls; each operation changes
+// only what its comment says.
 class Renderer {
   public:
     int32_t textureCount = 0;  // textures created so far; names are 1, 2, 3 ... in creation order
 
     virtual ~Renderer() = default;
     // GLS_DEPTH_TEST: depth test on (GLS_ON) or off; GLS_TEXTURE_UNITS: GLS_UNIT0 or GLS_UNITS01.
-    virtual void setState(int state, int value);
+    virtual void setState(int state, int value) = 0;
     // Re-specifies texture `texture` from `image`; the texture count is unchanged.
-    virtual void updateTexture(int texture, const Image* image, int format);
+    virtual void updateTexture(int texture, const Image* image, int format) = 0;
     // Creates the next texture from `image` in a GLS_FORMAT_* format; returns its name.
-    virtual int createTexture(const Image* image, int format);
+    virtual int createTexture(const Image* image, int format) = 0;
     // One triangle, texture unit 0 only, perspective-correct; alpha forced to 1.
-    virtual void drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c);
+    virtual void drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) = 0;
     // One triangle with both texture units, affine texture coordinates; alpha forced to 1.
-    virtual void drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c);
+    virtual void drawTriangleDual(const MeshVertex* a, const MeshVertex* b,
+                                  const MeshVertex* c) = 0;
     // Does nothing.
     virtual void drawTriangleReserved(const MeshVertex* a, const MeshVertex* b,
-                                      const MeshVertex* c);
+                                      const MeshVertex* c) = 0;
     // One quad at depth 1 with both texture units, each corner with its own colour and alpha.
     virtual void drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
-                          const MeshVertex* d);
+                          const MeshVertex* d) = 0;
     // Binds `texture` (0 = none) on unit 0, modulating.
-    virtual void bindTexture0(int texture);
+    virtual void bindTexture0(int texture) = 0;
     // Binds `texture` (0 = none) on unit 1, modulating.
-    virtual void bindTexture1(int texture);
-    virtual void setHint1(int value);
-    virtual void setHint2(int value);
+    virtual void bindTexture1(int texture) = 0;
+    // Hints that change nothing.
+    virtual void setHint1(int value) = 0;
+    virtual void setHint2(int value) = 0;
     // Sets the current colour and alpha to level / 256.
-    virtual void setGrey(int level);
+    virtual void setGrey(int level) = 0;
     // Clears colour and depth.
-    virtual void clear();
+    virtual void clear() = 0;
     // Shows the frame, then resets the texture matrix of the active unit.
-    virtual void present();
+    virtual void present() = 0;
     // One of the GLS_* blend modes above; any other mode changes nothing.
-    virtual void setBlendMode(int mode);
-    virtual void setHint3(int value);
+    virtual void setBlendMode(int mode) = 0;
+    // A hint that changes nothing.
+    virtual void setHint3(int value) = 0;
 
-    // Saves the GL state that the operations above change (enables, blending, depth test,
-    // texture units with their bindings, current colour), and puts it back. Work done between
+    // Saves the state that the operations above change (enables, blending, depth test, texture
+    // units with their bindings, current colour), and puts it back. Work done between
     // frames (the development overlay, a reloaded texture) is wrapped in the pair so that the
     // show's next frame starts from the state its previous frame left. Not called by the show.
-    virtual void saveState();
-    virtual void restoreState();
+    virtual void saveState() = 0;
+    virtual void restoreState() = 0;
+    // Hands GL what the renderer holds back (an open primitive, a pending batch), so that GL may
+    // be called directly (a read-back, a query). The operations above do this themselves.
+    virtual void flush() = 0;
 };
 
-// Makes the renderer on the current GL context: clears, loads identities, fetches the
-// multitexture entry points. Returns none when allocation fails.
-Renderer* createOpenGLRenderer();
-
-// Ends the primitive the OpenGL 1.1 renderer's last draws left open (part of flushRenderer).
-void flushOpenGLRenderer();
-
+// The renderer the show draws with: the front of the driver's renderer stack.
 extern Renderer* gRenderer;

@@ -18,7 +18,6 @@
 //   glBufferData and are drawn with one glDrawArrays.
 #include "render/renderer_gles2.h"
 
-#include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cmath>
@@ -27,11 +26,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "platform/platform.h"
 #include "render/image.h"
-#include "render/renderer.h"
 
 namespace {
 
@@ -90,15 +87,6 @@ const char* loadEntries() {
     return nullptr;
 }
 
-// One vertex as streamed: screen position and depth, colour, unit 0 (s, t, q), unit 1 (s, t).
-struct StreamVertex {
-    float x, y, z;
-    float r, g, b, a;
-    float s0, t0, q0;
-    float s1, t1;
-};
-static_assert(sizeof(StreamVertex) == 12 * 4, "twelve floats a vertex");
-
 enum Attribute : GLuint { kPosition = 0, kColour = 1, kTexCoord0 = 2, kTexCoord1 = 3 };
 
 const char* const kVertexShader = R"(#version 100
@@ -140,85 +128,6 @@ void main() {
     gl_FragColor = c;
 }
 )";
-
-// A texture of the show: the GL name behind it, whether it holds an image, and the bytes it was
-// last given, to give them again when a lost context comes back empty.
-struct Texture {
-    GLuint id = 0;
-    bool complete = false;
-    bool hasImage = false;
-    GLenum layout = GL_RGBA;  // GL_RGBA or GL_LUMINANCE
-    int width = 0, height = 0;
-    std::vector<uint8_t> pixels;
-};
-
-// Everything the operations change, as the GL 1.1 path keeps it in GL: saved and restored whole.
-struct State {
-    bool depthTest = true;
-    bool blend = false;
-    GLenum blendSrc = GL_ONE, blendDst = GL_ZERO;
-    bool unitOn[2] = {true, false};  // GL_TEXTURE_2D per unit (open() enables unit 0)
-    int activeUnit = 0;
-    int bound[2] = {0, 0};           // the show's texture names
-    float colour[4] = {1, 1, 1, 1};  // current colour (setGrey); every draw sends its own
-    float unit1[2] = {0, 0};         // unit 1's current coordinate, which drawTriangle keeps
-};
-
-constexpr int kBatchVertices = 3 * 8192;  // a full batch is drawn and a new one begun
-
-class GLES2Renderer : public Renderer {
-  public:
-    bool init();
-    void setState(int state, int value) override;
-    void updateTexture(int texture, const Image* image, int format) override;
-    int createTexture(const Image* image, int format) override;
-    void drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override;
-    void drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override;
-    void drawTriangleReserved(const MeshVertex*, const MeshVertex*, const MeshVertex*) override {}
-    void drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
-                  const MeshVertex* d) override;
-    void bindTexture0(int texture) override;
-    void bindTexture1(int texture) override;
-    void setHint1(int) override {}
-    void setHint2(int) override {}
-    void setGrey(int level) override;
-    void clear() override;
-    void present() override;
-    void setBlendMode(int mode) override;
-    void setHint3(int) override {}
-    void saveState() override;
-    void restoreState() override;
-
-    void flush();
-    void suspend();
-    // The context came back empty: makes the programs, the buffer and every texture again and
-    // sets the GL state the show's own state implies.
-    bool restore();
-
-  private:
-    bool makeObjects();
-    void upload(Texture& t);
-    bool unitTextures(int unit) const;
-    void specify(int texture, const Image* image, int format);
-    void applyBlend();
-    void applyDepth();
-    void blendTextured(GLenum src, GLenum dst);
-    StreamVertex* reserve(int n);
-    void bindStream();
-
-    State s_, saved_;
-    std::vector<Texture> textures_;  // by the show's name; 0 is "no texture"
-    std::vector<StreamVertex> batch_;
-    int count_ = 0;
-    GLuint programs_[4] = {0, 0, 0, 0};  // by (unit 0 on) | (unit 1 on) << 1
-    GLuint buffer_ = 0;
-    bool streamBound_ = false;  // program, buffer and attribute arrays are set in GL
-    int program_ = -1;          // the program in use, -1 when unknown
-    GLuint glBound_[2] = {0, 0};
-    bool glBoundKnown_ = false;
-};
-
-GLES2Renderer* active = nullptr;  // the one made, for flushRenderer and suspend
 
 GLuint compile(GLenum kind, const char* const* sources, int count) {
     GLuint shader = gl.glCreateShader(kind);
@@ -265,12 +174,24 @@ GLuint makeProgram(bool unit0, bool unit1) {
     return p;
 }
 
-bool GLES2Renderer::makeObjects() {
+}  // namespace
+
+GLES2Renderer::GLES2Renderer() {
+    ready_ = createResources();
+}
+
+bool GLES2Renderer::createResources() {
     for (int i = 0; i < 4; ++i) {
         programs_[i] = makeProgram(i & 1, i & 2);
         if (!programs_[i]) return false;
     }
     gl.glGenBuffers(1, &buffer_);
+    if (!batch_.empty()) return true;  // made again on a restored context
+    batch_.resize(kBatchVertices);
+    textures_.resize(1);
+    gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    applyDepth();
+    applyBlend();
     return true;
 }
 
@@ -279,7 +200,7 @@ bool GLES2Renderer::restore() {
     streamBound_ = false;
     program_ = -1;
     glBoundKnown_ = false;
-    if (!makeObjects()) return false;
+    if (!createResources()) return false;
     for (Texture& t : textures_) {
         if (!t.id) continue;
         gl.glGenTextures(1, &t.id);
@@ -288,16 +209,6 @@ bool GLES2Renderer::restore() {
         upload(t);
     }
     gl.glActiveTexture(GL_TEXTURE0 + s_.activeUnit);
-    applyDepth();
-    applyBlend();
-    return true;
-}
-
-bool GLES2Renderer::init() {
-    if (!makeObjects()) return false;
-    batch_.resize(kBatchVertices);
-    textures_.resize(1);
-    gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     applyDepth();
     applyBlend();
     return true;
@@ -363,7 +274,7 @@ void GLES2Renderer::suspend() {
     streamBound_ = false;
 }
 
-StreamVertex* GLES2Renderer::reserve(int n) {
+GLES2Renderer::StreamVertex* GLES2Renderer::reserve(int n) {
     if (count_ + n > kBatchVertices) flush();
     StreamVertex* v = &batch_[count_];
     count_ += n;
@@ -404,6 +315,8 @@ void GLES2Renderer::setState(int state, int value) {
     }
 }
 
+namespace {
+
 // Quantises one 8-bit channel to `bits` (4 or 5) and back, as llvmpipe stores it (rounded) and
 // samples it (widened by repeating the bits).
 inline uint8_t quantise(uint8_t v, int bits) {
@@ -419,6 +332,8 @@ void setParameters() {
     gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 }
+
+}  // namespace
 
 void GLES2Renderer::specify(int texture, const Image* image, int format) {
     flush();
@@ -603,6 +518,8 @@ void GLES2Renderer::restoreState() {
     applyBlend();
 }
 
+namespace {
+
 bool versionAtLeast(const char* text, int major, int minor) {
     int ma = 0, mi = 0;
     if (!text || std::sscanf(text, "%d.%d", &ma, &mi) != 2) return false;
@@ -637,29 +554,26 @@ bool setUpGLES2State() {
     return true;
 }
 
-Renderer* createGLES2Renderer() {
-    if (!gl.glUseProgram && loadEntries()) return nullptr;
-    GLES2Renderer* renderer = new (std::nothrow) GLES2Renderer();
-    if (!renderer) return nullptr;
-    if (!renderer->init()) {
-        delete renderer;
-        return nullptr;
-    }
-    active = renderer;
-    platformOnContextRestored(restoreGLES2Context);
-    return renderer;
-}
+namespace {
 
-void restoreGLES2Context() {
-    if (!active) return;
-    if (!setUpGLES2State() || !active->restore())
+GLES2Renderer* contextOwner = nullptr;  // the renderer whose objects a restored context needs
+
+void restoreContext() {
+    if (!contextOwner) return;
+    if (!setUpGLES2State() || !contextOwner->restore())
         std::fprintf(stderr, "gles2: the GL objects cannot be made again after a lost context\n");
 }
 
-void suspendGLES2Renderer() {
-    if (active) active->suspend();
-}
+}  // namespace
 
-void flushGLES2Renderer() {
-    if (active) active->flush();
+GLES2Renderer* createGLES2Renderer() {
+    if (!gl.glUseProgram && loadEntries()) return nullptr;
+    GLES2Renderer* renderer = new (std::nothrow) GLES2Renderer();
+    if (renderer && !renderer->ready()) {
+        delete renderer;
+        return nullptr;
+    }
+    contextOwner = renderer;
+    platformOnContextRestored(restoreContext);
+    return renderer;
 }

@@ -373,6 +373,28 @@ TEST_P(RendererPixels, QuadsSplitAlongTheFirstDiagonal) {
     EXPECT_NEAR(px[0], 166, 3);
 }
 
+TEST_P(RendererPixels, QuadsBlendByTheirCornersAlphaAndTrianglesByAlphaOne) {
+    // Black over white by mode 4 (1 - source alpha, source alpha): a quad at alpha 0.25 leaves a
+    // quarter of the white; a triangle sends alpha 1 whatever its vertices say, and so is unseen.
+    fullQuad(1, 1, 1, 1);
+    r->setBlendMode(4);
+    fullQuad(0, 0, 0, 0.25f);
+    EXPECT_RGB_NEAR(centre(), 64, 64, 64, 1);
+    reset();
+    fullQuad(1, 1, 1, 1);
+    r->setBlendMode(4);
+    MeshVertex q[4] = {vertex(-1, -1, 1, 0), vertex(1, -1, 1, 0), vertex(1, 1, 1, 0),
+                       vertex(-1, 1, 1, 0)};
+    for (MeshVertex& v : q) v.a = 0.25f;
+    r->drawTriangle(&q[0], &q[1], &q[2]);
+    r->drawTriangleDual(&q[0], &q[2], &q[3]);
+    uint8_t px[4];
+    pixelAt(0.5f, -0.5f, px);
+    EXPECT_EQ(px[0], 255);
+    pixelAt(-0.5f, 0.5f, px);
+    EXPECT_EQ(px[0], 255);
+}
+
 // The colour each texture format gives for the texel (200, 100, 50, alpha 77), as llvmpipe's
 // GL 1.1 path samples it: RGBA8 exact, RGB5 as 5 bits a channel (rounded, widened by repeating
 // the bits) with alpha 1, RGBA4 as 4 bits a channel, L8 the first byte as grey with alpha 1.

@@ -12,8 +12,8 @@
 #include "render/renderer_gles2.h"
 
 namespace {
-Renderer* testRenderer = nullptr;   // the GL 1.1 renderer
-Renderer* gles2Renderer = nullptr;  // the ES 2.0 renderer, made when first asked for
+Renderer* testRenderer = nullptr;        // the GL 1.1 renderer
+GLES2Renderer* gles2Renderer = nullptr;  // the ES 2.0 renderer, made when first asked for
 Renderer* current = nullptr;
 int openWidth = 0, openHeight = 0;
 
@@ -56,7 +56,7 @@ Renderer* openTestDisplay(int width, int height, std::string* error) {
 Renderer* openTestRenderer(RendererKind kind, int width, int height, std::string* error) {
     if (!openGL1(width, height, error)) return nullptr;
     if (kind == RendererKind::GL1) {
-        suspendGLES2Renderer();
+        if (gles2Renderer) gles2Renderer->suspend();
         current = testRenderer;
     } else {
         if (!gles2Renderer) {
@@ -76,7 +76,7 @@ Renderer* openTestRenderer(RendererKind kind, int width, int height, std::string
 
 std::vector<uint8_t> readFrame(int width, int height) {
     std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
-    flushRenderer();
+    if (current) current->flush();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
@@ -89,7 +89,7 @@ std::vector<uint8_t> readFrame(int width, int height) {
 }
 
 void readPixel(int x, int y, uint8_t rgba[4]) {
-    flushRenderer();
+    if (current) current->flush();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, openHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);

@@ -49,6 +49,7 @@ class RecordingRenderer : public Renderer {
     void setHint3(int value) override { add("setHint3", {value}); }
     void saveState() override { add("saveState", {}); }
     void restoreState() override { add("restoreState", {}); }
+    void flush() override { add("flush", {}); }
 
     // Calls whose operation is `op`, in order.
     std::vector<RecordedCall> named(const std::string& op) const {
@@ -90,4 +91,5 @@ class NullRenderer : public Renderer {
     void setHint3(int) override {}
     void saveState() override {}
     void restoreState() override {}
+    void flush() override {}
 };

@@ -114,9 +114,9 @@ void failOneHeapAllocation(int after) {
     allocationsBeforeOneFailure = after;
 }
 
-TestDisplayRenderer::TestDisplayRenderer() : t_(currentTestRenderer()) {
-    if (!t_) t_ = &own_;
-    textureCount = t_->textureCount;
+TestDisplayRenderer::TestDisplayRenderer() {
+    Renderer* opened = currentTestRenderer();
+    setTarget(opened ? opened : &own_);
 }
 
 uint64_t heapAllocations() {

@@ -8,6 +8,7 @@
 
 #include "math/vecmath.h"
 #include "scenes/scenes.h"
+#include "render/forwarding_renderer.h"
 #include "support/recording_renderer.h"
 
 class Mesh;
@@ -32,48 +33,13 @@ class Scripted : public Base {
 using ScriptedRenderer = Scripted<RecordingRenderer>;
 using ScriptedNullRenderer = Scripted<NullRenderer>;
 // Passes every call to the renderer the test harness opened last (the GL 1.1 or the ES 2.0 one),
-// or, before any was opened, to a GL 1.1 renderer of its own.
-class TestDisplayRenderer : public Renderer {
+// or, before any was opened, to a renderer that does nothing.
+class TestDisplayRenderer : public ForwardingRenderer {
   public:
     TestDisplayRenderer();
-    void setState(int state, int value) override { t_->setState(state, value); }
-    void updateTexture(int texture, const Image* image, int format) override {
-        t_->updateTexture(texture, image, format);
-    }
-    int createTexture(const Image* image, int format) override {
-        int name = t_->createTexture(image, format);
-        textureCount = t_->textureCount;
-        return name;
-    }
-    void drawTriangle(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override {
-        t_->drawTriangle(a, b, c);
-    }
-    void drawTriangleDual(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c) override {
-        t_->drawTriangleDual(a, b, c);
-    }
-    void drawTriangleReserved(const MeshVertex* a, const MeshVertex* b,
-                              const MeshVertex* c) override {
-        t_->drawTriangleReserved(a, b, c);
-    }
-    void drawQuad(const MeshVertex* a, const MeshVertex* b, const MeshVertex* c,
-                  const MeshVertex* d) override {
-        t_->drawQuad(a, b, c, d);
-    }
-    void bindTexture0(int texture) override { t_->bindTexture0(texture); }
-    void bindTexture1(int texture) override { t_->bindTexture1(texture); }
-    void setHint1(int value) override { t_->setHint1(value); }
-    void setHint2(int value) override { t_->setHint2(value); }
-    void setGrey(int level) override { t_->setGrey(level); }
-    void clear() override { t_->clear(); }
-    void present() override { t_->present(); }
-    void setBlendMode(int mode) override { t_->setBlendMode(mode); }
-    void setHint3(int value) override { t_->setHint3(value); }
-    void saveState() override { t_->saveState(); }
-    void restoreState() override { t_->restoreState(); }
 
   private:
-    Renderer own_;
-    Renderer* t_;
+    NullRenderer own_;
 };
 using ScriptedGLRenderer = Scripted<TestDisplayRenderer>;  // draws through OpenGL (needs a context)
 
