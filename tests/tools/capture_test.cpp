@@ -427,17 +427,30 @@ TEST(Capture, ASecondSignalEndsTheCaptureAndAStuckEncoderAtOnceLeavingNoFiles) {
 }
 
 TEST(Capture, AWriteThatFailsMidRunLeavesNoHalfFileAndNamesIt) {
-    // Files limited to 1 MiB stand in for a full disk: the WAV (2.7 MB) cannot be written
-    // whole, after the still and the timeline were.
-    std::string dir = scratch("full");
-    { std::ofstream(dir + "/big.wav") << "the user's own"; }
-    Outcome run = runCapture({"--shot", "1:0:s.png", "--audio", "big.wav", "--timeline", "t.txt",
-                              "--size", "64x48", "--fps", "15", "--until", "2"},
-                             dir, nullptr, Stop(), 1 << 20);
-    EXPECT_EQ(run.code, 1) << run.err;
-    EXPECT_NE(run.err.find("big.wav"), std::string::npos) << run.err;
-    EXPECT_EQ(listFolder(dir), std::vector<std::string>{"big.wav"});
-    EXPECT_EQ(readFile(dir + "/big.wav"), "the user's own");
+    // A file size limit stands in for a full disk. At 1 MiB the WAV (2.7 MB) cannot be written
+    // whole, after the still and the timeline were; at 2 KiB the timeline (3 KB) fails in its
+    // last flush, as the file is closed, after a small still was written whole.
+    const struct {
+        rlim_t limit;
+        std::vector<std::string> args;
+        const char* named;
+    } cases[] = {
+        {1 << 20,
+         {"--shot", "1:0:s.png", "--audio", "big.wav", "--timeline", "t.txt", "--size", "64x48"},
+         "big.wav"},
+        {2048, {"--shot", "1:120:s.png", "--timeline", "big.wav", "--size", "16x16"}, "big.wav"},
+    };
+    for (const auto& c : cases) {
+        std::string dir = scratch("full");
+        { std::ofstream(dir + "/big.wav") << "the user's own"; }
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--fps", "15", "--until", "2"});
+        Outcome run = runCapture(args, dir, nullptr, Stop(), c.limit);
+        EXPECT_EQ(run.code, 1) << run.err;
+        EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+        EXPECT_EQ(listFolder(dir), std::vector<std::string>{"big.wav"});
+        EXPECT_EQ(readFile(dir + "/big.wav"), "the user's own");
+    }
 }
 
 TEST(Capture, AFailedRunWritesNothingAndLeavesTheUsersFilesAlone) {
@@ -471,6 +484,8 @@ TEST(Capture, RefusesPathsAndCombinationsBeforeTheShowStarts) {
         {"--start", "5", "--shot", "4:127:s.png", "--start"},
         // Order 5 has rows 0 to 127: a still past them would be of order 6.
         {"--shot", "5:128:s.png", "--audio", "a.wav", "--shot 5:128:s.png"},
+        {"--shot", "1:0:s.png", "--until", "1", "--until"},
+        {"--audio", "same", "--timeline", "same", "given twice"},
         // At 1 fps the first frame after the last row's first sample lies past the end.
         {"--start", "32:127", "--fps", "1", "--start"},
     };
