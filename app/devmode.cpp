@@ -2,6 +2,7 @@
 #include "app/devmode.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "app/music.h"
@@ -97,8 +98,15 @@ void answerDevRequests() {
         }
     }
     if (gDevMode.seek != SeekRequest::None) {
-        const MusicPosition target = devSeekTarget(gDevMode.seek, at);
+        // A seek key pressed while a seek is fast-forwarding counts from where that seek is
+        // going, not from the positions it passes through on the way.
+        const MusicPosition from = fastForwarding() ? startPosition() : at;
+        const MusicPosition target = devSeekTarget(gDevMode.seek, from);
         gDevMode.seek = SeekRequest::None;
+        // The target shows at once: the fast-forward draws nothing until it arrives.
+        char note[48];
+        std::snprintf(note, sizeof note, "seek to order %d row %d", target.order, target.row);
+        setOverlayMessage(note);
         setDevPaused(false);  // a seek plays on from its new position
         requestRestart(target);
     } else if (gDevMode.looping && !restartPending() && !positionBefore(at, gDevMode.loopTo)) {

@@ -133,6 +133,22 @@ TEST_F(DevModeTest, KeysActOnlyInDevelopmentModeAndEscapeAlwaysQuits) {
         EXPECT_EQ(startPosition().row, target.row);
         EXPECT_EQ(pumpMessages(), 0);  // carried out once
     }
+    // A key pressed while a seek fast-forwards counts from that seek's target (11), not from
+    // the position the fast-forward is passing (3), and the overlay names the new target.
+    platformPostKeyDown(kKeyRight);
+    EXPECT_EQ(pumpMessages(), kPumpRestart);
+    ASSERT_TRUE(takeRestart());
+    beginFastForward(nullptr, nullptr);
+    setMusicPosition(3, 40);
+    for (const auto& [key, order] : {std::pair{kKeyRight, 12}, std::pair{kKeyPageDown, 15}}) {
+        platformPostKeyDown(key);
+        EXPECT_EQ(pumpMessages(), kPumpRestart);
+        ASSERT_TRUE(takeRestart());
+        EXPECT_EQ(startPosition().order, order);
+        EXPECT_EQ(std::string(overlayMessage()), "seek to order " + std::to_string(order) + " row 0");
+    }
+    endFastForward();
+    setMusicPosition(10, 5);
     // L loops the order playing: reaching the next order restarts at this one's start.
     platformPostKeyDown(kKeyF1);
     platformPostKeyDown(kKeyL);

@@ -386,9 +386,13 @@ struct ScriptedClock {
         }
     }
     void pause(bool on) { clock.pause(on, nowMs * 1000000); }
-    // Every position heard is the next of the song, none twice, none left out.
-    bool inSequence() const {
-        for (size_t i = 0; i < heard.size() && i < kSteadyRows; ++i) {
+    // Every position heard is the next of the song, none twice, none left out, and no more than
+    // `behind` fewer than `like` heard (and never more): a lost tail is a position left out too.
+    bool inSequence(const ScriptedClock& like, size_t behind = 0) const {
+        if (heard.size() > like.heard.size() || heard.size() + behind < like.heard.size() ||
+            heard.size() > size_t(kSteadyRows))
+            return false;
+        for (size_t i = 0; i < heard.size(); ++i) {
             const int order = i < 32 ? 0 : i < 80 ? 1 : 2;
             const int row = i < 32 ? int(i) : i < 80 ? int(i) - 32 : int(i) - 80;
             if (heard[i] != packPosition(order, row)) return false;
@@ -414,8 +418,17 @@ TEST(MusicClock, PauseHoldsThePositionWithAndWithoutADeviceAndAcrossAStall) {
         paused.pause(false);
         paused.runTo(61500);
         EXPECT_NEAR(double(paused.heard.size()), double(plain.heard.size()), 1.0);
-        EXPECT_TRUE(paused.inSequence());
+        EXPECT_TRUE(paused.inSequence(plain));
         EXPECT_EQ(paused.lost, mode == 2 ? 1 : 0);
+        // A second pause adds its length to the first's: the song is still held back by both.
+        if (mode == 2) paused.deviceAlive = true;
+        plain.runTo(2500);
+        paused.runTo(62000);
+        paused.pause(true);
+        paused.runTo(63000);
+        paused.pause(false);
+        paused.runTo(63500);
+        EXPECT_TRUE(paused.inSequence(plain, 1)) << paused.heard.size() << " of " << plain.heard.size();
     }
 }
 
@@ -431,7 +444,7 @@ TEST(MusicClock, ADeviceThatStallsAndComesBackLosesNoRow) {
     stalled.deviceAlive = true;
     stalled.runTo(4000);
     EXPECT_EQ(stalled.back, 1);
-    EXPECT_TRUE(stalled.inSequence());
+    EXPECT_TRUE(stalled.inSequence(plain, 6));
     // Held up by no more than the wait for the device and a buffer or two.
     EXPECT_GE(stalled.heard.size() + 6, plain.heard.size());
     EXPECT_LE(stalled.heard.size(), plain.heard.size());
@@ -451,7 +464,8 @@ TEST(MusicClock, ALatencySetOnResumeDelaysWhatIsHeardAfterIt) {
         c->pause(false);
         c->runTo(3000);
     }
-    EXPECT_TRUE(later.inSequence());
+    EXPECT_TRUE(later.inSequence(same, 3));
+    EXPECT_TRUE(same.inSequence(same));
     EXPECT_NEAR(double(same.heard.size() - later.heard.size()), 2.0, 1.0);
 }
 

@@ -1,5 +1,5 @@
 // The encoder's feed: frames reach the encoder whole and in order, a full ring holds the show back,
-// and an encoder that dies never leaves the show waiting.
+// and an encoder that dies never leaves the show waiting; the encoder's process and how it ended.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/capture/feed.h"
+#include "tools/capture/process.h"
 #include "tools/capture/yuv.h"
 
 namespace {
@@ -107,6 +108,37 @@ TEST(CaptureFeed, AnEncoderThatDiesReleasesAWaitingPush) {
     EXPECT_FALSE(waiting.get()) << "a frame was taken after the encoder stopped";
     EXPECT_FALSE(feed.push(frame.data()));
     EXPECT_FALSE(feed.finish());
+}
+
+// Only an exit with code 0 is success; any other end is named. The program leads a process
+// group of its own, out of reach of the signals a terminal sends to the capture's group.
+TEST(EncoderProcess, OnlyCodeZeroIsSuccessAndTheProgramHasAGroupOfItsOwn) {
+    ignoreBrokenPipes();
+    const struct {
+        const char* script;
+        bool ok;
+        const char* how;
+    } cases[] = {
+        {"cat >/dev/null", true, ""},
+        {"cat >/dev/null; exit 3", false, "exited with code 3"},
+        {"kill -9 $$", false, "was killed by signal 9"},
+        {"read -r a b c d group rest </proc/$$/stat; cat >/dev/null; [ \"$group\" = $$ ]", true,
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        EncoderProcess encoder;
+        std::string error;
+        ASSERT_TRUE(encoder.start({"sh", "-c", c.script}, &error)) << error;
+        encoder.write("frame", 5);
+        error.clear();
+        EXPECT_EQ(encoder.finish(&error), c.ok);
+        EXPECT_EQ(error, c.how);
+    }
+    EncoderProcess missing;
+    std::string error;
+    EXPECT_FALSE(missing.start({"no-such-encoder-here"}, &error));
+    EXPECT_NE(error.find("no-such-encoder-here"), std::string::npos) << error;
 }
 
 }  // namespace

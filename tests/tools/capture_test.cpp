@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,11 +55,32 @@ int lineCount(const std::string& path) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// Runs the capture tool with `args` as its argument vector (no shell) in folder `cwd`, with
-// PATH set to `path` when given. Its output goes to files beside `cwd`, not in it. With
-// `stopAfter`, the tool gets SIGTERM once file `cwd`/timeline.txt holds that many lines.
+std::vector<std::string> listFolder(const std::string& dir);
+
+// The lines of the timeline a capture in `cwd` is writing: its temporary beside timeline.txt.
+int timelineLines(const std::string& cwd) {
+    int most = 0;
+    for (const std::string& name : listFolder(cwd))
+        if (name.rfind("timeline.txt", 0) == 0) most = std::max(most, lineCount(cwd + "/" + name));
+    return most;
+}
+
+// How a run is stopped, as a terminal does it: `signal` to the capture's whole process group
+// once its timeline (--timeline timeline.txt) holds `afterLines` lines, or `afterFileMs` after
+// file `afterFile` appeared; with `againAfterMs`, once more that long after.
+struct Stop {
+    int afterLines = 0;
+    std::string afterFile;
+    int afterFileMs = 0;
+    int signal = SIGINT;
+    int againAfterMs = 0;
+};
+
+// Runs the capture tool with `args` as its argument vector (no shell) in folder `cwd`, as the
+// leader of a process group of its own, with PATH set to `path` when given and files limited to
+// `fileLimit` bytes when it is not 0. Its output goes to files beside `cwd`, not in it.
 Outcome runCapture(const std::vector<std::string>& args, const std::string& cwd,
-                   const char* path = nullptr, int stopAfter = 0) {
+                   const char* path = nullptr, Stop stop = Stop(), rlim_t fileLimit = 0) {
     std::vector<char*> argv = {const_cast<char*>(kCapture.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -70,14 +92,24 @@ Outcome runCapture(const std::vector<std::string>& args, const std::string& cwd,
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(cwd.c_str()) != 0)
             _exit(126);
         if (path) setenv("PATH", path, 1);
+        rlimit limit = {fileLimit, fileLimit};
+        if (setsid() < 0 || (fileLimit && setrlimit(RLIMIT_FSIZE, &limit) != 0)) _exit(126);
         execv(argv[0], argv.data());
         _exit(127);
     }
     Outcome run;
     int status = 0;
-    while (stopAfter > 0 && pid > 0 && waitpid(pid, &status, WNOHANG) == 0) {
-        if (lineCount(cwd + "/timeline.txt") >= stopAfter) {
-            kill(pid, SIGTERM);
+    const bool stopping = stop.afterLines > 0 || !stop.afterFile.empty();
+    while (stopping && pid > 0 && waitpid(pid, &status, WNOHANG) == 0) {
+        const bool reached = stop.afterLines > 0 ? timelineLines(cwd) >= stop.afterLines
+                                                 : access(stop.afterFile.c_str(), F_OK) == 0;
+        if (reached) {
+            usleep(stop.afterFileMs * 1000);
+            kill(-pid, stop.signal);
+            if (stop.againAfterMs > 0) {
+                usleep(stop.againAfterMs * 1000);
+                kill(-pid, stop.signal);
+            }
             break;
         }
         usleep(20000);
@@ -293,12 +325,11 @@ TEST(Capture, AMissingOrDeadEncoderIsAnErrorNamingItAndLeavesNoFiles) {
         fake << "#!/bin/sh\nhead -c 9216 >/dev/null\nexit 3\n";
     }
     chmod((bin + "/ffmpeg").c_str(), 0755);
-    const std::string timeline = bin + "/timeline.txt";
-    run =
-        runCapture({"--output", "b.mp4", "--size", "64x48", "--until", "1", "--timeline", timeline},
-                   dir, bin.c_str());
+    run = runCapture({"--output", "b.mp4", "--size", "64x48", "--until", "1"}, dir, bin.c_str());
     EXPECT_EQ(run.code, 1);
-    EXPECT_LT(lineCount(timeline), 20) << "frames drawn after the encoder died";
+    const size_t captured = run.err.find("captured ");
+    ASSERT_NE(captured, std::string::npos) << run.err;
+    EXPECT_LT(std::atoi(run.err.c_str() + captured + 9), 20) << "frames drawn after it died";
     EXPECT_NE(run.err.find("ffmpeg"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("b.mp4"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("wrote"), std::string::npos) << run.err;
@@ -335,13 +366,17 @@ TEST(Capture, RejectsBadArgumentsWithAReason) {
     EXPECT_NE(err.find("/nonexistent"), std::string::npos) << err;
 }
 
-TEST(Capture, SigtermEndsWithAnErrorAndAPlayableVideoOfWhatWasShown) {
+TEST(Capture, CtrlCEndsWithAnErrorAndAPlayableVideoOfWhatWasShown) {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
-    std::string dir = scratch("sigterm");
+    // SIGINT to the whole process group, as a terminal's Ctrl-C sends it: the encoder must not
+    // die of it with the video.
+    std::string dir = scratch("sigint");
+    Stop stop;
+    stop.afterLines = 60;
     Outcome run = runCapture({"--output", "k.mp4", "--audio", "k.wav", "--size", "160x120", "--fps",
                               "15", "--timeline", "timeline.txt"},
-                             dir, nullptr, 60);
-    EXPECT_EQ(run.code, 128 + SIGTERM) << run.err;
+                             dir, nullptr, stop);
+    EXPECT_EQ(run.code, 128 + SIGINT) << run.err;
     size_t at = run.err.find("interrupted at order ");
     ASSERT_NE(at, std::string::npos) << run.err;
     unsigned long frames = 0;
@@ -359,6 +394,63 @@ TEST(Capture, SigtermEndsWithAnErrorAndAPlayableVideoOfWhatWasShown) {
         "stream=nb_read_frames -of default=nw=1 '" +
         dir + "/k.mp4'");
     EXPECT_EQ(info, "nb_read_frames=" + std::to_string(frames) + "\n");
+    EXPECT_EQ(lineCount(dir + "/timeline.txt"), static_cast<int>(frames));
+}
+
+TEST(Capture, ASecondSignalEndsTheCaptureAndAStuckEncoderAtOnceLeavingNoFiles) {
+    // An encoder that takes no frames: the first SIGTERM waits for it in vain, the second ends
+    // both, and the temporaries go.
+    std::string dir = scratch("twice"), bin = scratch("twice-bin");
+    {
+        std::ofstream fake(bin + "/ffmpeg");
+        fake << "#!/bin/sh\necho $$ >" << bin << "/pid\nexec sleep 600\n";
+    }
+    chmod((bin + "/ffmpeg").c_str(), 0755);
+    const std::string path = bin + ":" + std::getenv("PATH");
+    Stop stop;
+    stop.afterFile = bin + "/pid";
+    stop.afterFileMs = 1500;  // the pipe and the feed fill up, and the show waits on them
+    stop.signal = SIGTERM;
+    stop.againAfterMs = 1000;
+    Outcome run = runCapture({"--output", "k.mp4", "--size", "160x120", "--fps", "15",
+                              "--timeline", "timeline.txt"},
+                             dir, path.c_str(), stop);
+    EXPECT_EQ(run.code, 128 + SIGTERM) << run.err;
+    EXPECT_EQ(listFolder(dir), std::vector<std::string>{});
+    const std::string encoder = readFile(bin + "/pid");
+    ASSERT_FALSE(encoder.empty());
+    usleep(200000);
+    // Gone, or a zombie that nothing has reaped yet.
+    const std::string state = readFile("/proc/" + std::to_string(std::atoi(encoder.c_str())) +
+                                       "/stat");
+    EXPECT_TRUE(state.empty() || state.find(") Z ") != std::string::npos) << state;
+}
+
+TEST(Capture, AWriteThatFailsMidRunLeavesNoHalfFileAndNamesIt) {
+    // A file size limit stands in for a full disk. At 1 MiB the WAV (2.7 MB) cannot be written
+    // whole, after the still and the timeline were; at 2 KiB the timeline (3 KB) fails in its
+    // last flush, as the file is closed, after a small still was written whole.
+    const struct {
+        rlim_t limit;
+        std::vector<std::string> args;
+        const char* named;
+    } cases[] = {
+        {1 << 20,
+         {"--shot", "1:0:s.png", "--audio", "big.wav", "--timeline", "t.txt", "--size", "64x48"},
+         "big.wav"},
+        {2048, {"--shot", "1:120:s.png", "--timeline", "big.wav", "--size", "16x16"}, "big.wav"},
+    };
+    for (const auto& c : cases) {
+        std::string dir = scratch("full");
+        { std::ofstream(dir + "/big.wav") << "the user's own"; }
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--fps", "15", "--until", "2"});
+        Outcome run = runCapture(args, dir, nullptr, Stop(), c.limit);
+        EXPECT_EQ(run.code, 1) << run.err;
+        EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+        EXPECT_EQ(listFolder(dir), std::vector<std::string>{"big.wav"});
+        EXPECT_EQ(readFile(dir + "/big.wav"), "the user's own");
+    }
 }
 
 TEST(Capture, AFailedRunWritesNothingAndLeavesTheUsersFilesAlone) {
@@ -390,6 +482,10 @@ TEST(Capture, RefusesPathsAndCombinationsBeforeTheShowStarts) {
         {"--frames", "file", "file"},
         {"--frames", "f", "--output", "k.mp4", "--output"},
         {"--start", "5", "--shot", "4:127:s.png", "--start"},
+        // Order 5 has rows 0 to 127: a still past them would be of order 6.
+        {"--shot", "5:128:s.png", "--audio", "a.wav", "--shot 5:128:s.png"},
+        {"--shot", "1:0:s.png", "--until", "1", "--until"},
+        {"--audio", "same", "--timeline", "same", "given twice"},
         // At 1 fps the first frame after the last row's first sample lies past the end.
         {"--start", "32:127", "--fps", "1", "--start"},
     };

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ struct Capture {
     size_t nextReport = 0;
     TemporaryFile audioTemp;  // the music, for the encoder to read; outlives the encoder below
     TemporaryFile videoTemp;  // the encoder's file, renamed to --output once it is finished
+    // The other files the user named, each renamed into place only when the run has gone well
+    // (the timeline and the stills taken also when it was cut short).
+    TemporaryFile audioOut, timelineOut;
+    std::unique_ptr<TemporaryFile[]> shotOut;  // one for each --shot, in order
     EncoderProcess encoder;   // ffmpeg, reading the frames on its standard input
     EncoderFeed feed;         // hands the frames to the encoder from a thread of its own
     FILE* timeline = nullptr;
@@ -106,16 +111,21 @@ void onFrame(uint64_t frameIndex, const uint8_t* rgba, int width, int height, vo
     int order = c.notes[frameIndex % 2].order, row = c.notes[frameIndex % 2].row;
     ++c.framesWritten;
     c.lastWritten = {order, row};
-    if (c.timeline)
+    if (c.timeline &&
         std::fprintf(c.timeline, "%llu %u %d %d\n", static_cast<unsigned long long>(frameIndex),
-                     captureFrameTicks(frameIndex), order, row);
-    for (ShotRequest& shot : c.options.shots) {
+                     captureFrameTicks(frameIndex), order, row) < 0 &&
+        c.failure.empty())
+        c.failure = "cannot write " + c.options.timelinePath + ": " + std::strerror(errno);
+    for (size_t i = 0; i < c.options.shots.size(); ++i) {
+        ShotRequest& shot = c.options.shots[i];
         if (shot.taken || order < shot.order || (order == shot.order && row < shot.row)) continue;
         shot.taken = true;
         --c.shotsLeft;
         CaptureProfile::Scope timed(c.profile, CapturePhase::Files);
-        if (!writeFramePng(shot.path, rgba, width, height))
-            c.failure = "cannot write the still " + shot.path;
+        errno = 0;
+        if (!writeFramePng(c.shotOut[i].path(), rgba, width, height))
+            c.failure = "cannot write the still " + shot.path +
+                        (errno ? std::string(": ") + std::strerror(errno) : std::string());
     }
     if (c.writeFrames) {
         char name[64];
@@ -238,8 +248,10 @@ std::string interruptionReport(const Capture& c) {
 int main(int argc, char** argv) {
     // Static, so that the temporary files go even when something calls exit().
     static Capture c;
-    ignoreBrokenPipes();  // a dead encoder is reported, not a silent death by SIGPIPE
-    watchStopSignals();   // Ctrl-C or SIGTERM ends the files cleanly and is reported
+    ignoreBrokenPipes();    // a dead encoder is reported, not a silent death by SIGPIPE
+    ignoreFileSizeLimit();  // so is a file that outgrows the size limit
+    // Ctrl-C or SIGTERM ends the files cleanly and is reported; a second one leaves none behind.
+    watchStopSignals(removeTemporariesNow);
     std::string error;
     bool help = false;
     if (!parseCaptureOptions(argc, argv, c.options, &error, &help)) {
@@ -261,18 +273,25 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
         return 2;
     }
+    // Every file is made beside the one it becomes, under a name no file had: a user's files are
+    // never touched, and each appears only when it is whole.
     if (c.writeVideo) {
-        // Both beside the output, under names no file had: a user's files are never touched, and
-        // the output appears only when the video is whole.
         error = c.audioTemp.create(o.output, ".audio.wav", false);
         if (error.empty()) error = c.videoTemp.create(o.output, extensionOf(o.output), true);
-        if (!error.empty()) {
-            std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
-            return 1;
-        }
+    }
+    if (error.empty() && c.writeAudio)
+        error = c.audioOut.create(o.audioPath, extensionOf(o.audioPath), true);
+    if (error.empty() && !o.timelinePath.empty())
+        error = c.timelineOut.create(o.timelinePath, extensionOf(o.timelinePath), true);
+    c.shotOut.reset(new TemporaryFile[o.shots.size()]);
+    for (size_t i = 0; i < o.shots.size() && error.empty(); ++i)
+        error = c.shotOut[i].create(o.shots[i].path, extensionOf(o.shots[i].path), true);
+    if (!error.empty()) {
+        std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+        return 1;
     }
     c.progressIsTerminal = isatty(2);
-    if (!o.timelinePath.empty() && !(c.timeline = std::fopen(o.timelinePath.c_str(), "w"))) {
+    if (!o.timelinePath.empty() && !(c.timeline = std::fopen(c.timelineOut.path().c_str(), "w"))) {
         std::fprintf(stderr, "demo-capture: cannot write %s: %s\n", o.timelinePath.c_str(),
                      std::strerror(errno));
         return 1;
@@ -284,15 +303,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo-capture: %s", missing.c_str());
         return 1;
     }
-    if (o.start.order != 0 || o.start.row != 0) {
-        // A start the module does not have is refused before anything is rendered.
+    if (o.start.order != 0 || o.start.row != 0 || !o.shots.empty()) {
+        // A start or a still at a position the module does not have is refused before anything
+        // is rendered: a still of it would be of some later position.
         OfflineMusic music;
         if (music.open(dataPath(kModuleFile).c_str()).empty()) {
-            const std::string why = checkShowPosition(music, o.start);
+            std::string why = checkShowPosition(music, o.start);
             if (!why.empty()) {
                 std::fprintf(stderr, "demo-capture: --start %d:%d: %s\n", o.start.order,
                              o.start.row, why.c_str());
                 return 2;
+            }
+            for (const ShotRequest& shot : o.shots) {
+                why = checkShowPosition(music, MusicPosition{shot.order, shot.row});
+                if (!why.empty()) {
+                    std::fprintf(stderr, "demo-capture: --shot %d:%d:%s: %s\n", shot.order,
+                                 shot.row, shot.path.c_str(), why.c_str());
+                    return 2;
+                }
             }
         }
     }
@@ -370,7 +398,11 @@ int main(int argc, char** argv) {
             c.failure += ": it " + how;
         }
     }
-    if (c.timeline && std::fclose(c.timeline) != 0) c.failure = "cannot write " + o.timelinePath;
+    if (c.timeline) {
+        if (std::fclose(c.timeline) != 0 && c.failure.empty())
+            c.failure = "cannot write " + o.timelinePath + ": " + std::strerror(errno);
+        c.timeline = nullptr;
+    }
     // A run that failed or was cut short writes nothing more; only the frames made so far stay,
     // and a video of them when it was cut short.
     const bool complete = c.failure.empty() && !c.interrupted;
@@ -382,17 +414,27 @@ int main(int argc, char** argv) {
             c.failure = "no frames were captured, so " + o.audioPath + " was not written";
         } else {
             c.track.samples.resize(static_cast<size_t>(endSample) * 2, 0);
-            if (!writeWav(o.audioPath, c.track.samples.data() + 2 * c.track.startFrame,
+            errno = 0;
+            if (!writeWav(c.audioOut.path(), c.track.samples.data() + 2 * c.track.startFrame,
                           static_cast<size_t>(frames)))
-                c.failure = "cannot write " + o.audioPath + ": " + std::strerror(errno);
+                c.failure = "cannot write " + o.audioPath + ": " +
+                            std::strerror(errno ? errno : EIO);
         }
     }
     for (const ShotRequest& shot : o.shots)
         if (complete && !shot.taken && c.failure.empty())
             c.failure = "the show ended before order " + std::to_string(shot.order) + " row " +
                         std::to_string(shot.row) + ", so " + shot.path + " was not written";
-    if (c.writeVideo && c.failure.empty() && c.framesWritten > 0) {
-        error = c.videoTemp.moveTo(o.output);
+    // Into place only now that every file is whole; a failed run leaves none of them, and the
+    // temporaries go with the program.
+    error.clear();
+    if (c.failure.empty()) {
+        if (c.writeVideo && c.framesWritten > 0) error = c.videoTemp.moveTo(o.output);
+        if (error.empty() && complete && c.writeAudio) error = c.audioOut.moveTo(o.audioPath);
+        if (error.empty() && !o.timelinePath.empty())
+            error = c.timelineOut.moveTo(o.timelinePath);
+        for (size_t i = 0; i < o.shots.size() && error.empty(); ++i)
+            if (o.shots[i].taken) error = c.shotOut[i].moveTo(o.shots[i].path);
         if (!error.empty()) c.failure = error;
     }
     std::fprintf(stderr, "demo-capture: %s\n", c.profile.report().c_str());

@@ -1,6 +1,8 @@
 // Checks of the capture's output paths before the show, and its unique temporary files.
 #include "tools/capture/outputs.h"
 
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +42,23 @@ std::string writable(const std::string& path, const std::string& what) {
         return "cannot write " + what + " " + path + ": the folder " + folder + ": " +
                std::strerror(errno);
     return "";
+}
+
+// The temporaries' paths where a signal handler can read them: a slot is marked used only once
+// its path is complete, and unused before the path changes.
+constexpr int kTemporarySlots = 64;
+char temporaryPaths[kTemporarySlots][PATH_MAX];
+volatile sig_atomic_t temporaryUsed[kTemporarySlots];
+
+int registerTemporary(const std::string& path) {
+    if (path.size() >= PATH_MAX) return -1;
+    for (int i = 0; i < kTemporarySlots; ++i) {
+        if (temporaryUsed[i]) continue;
+        std::memcpy(temporaryPaths[i], path.c_str(), path.size() + 1);
+        temporaryUsed[i] = 1;
+        return i;
+    }
+    return -1;  // left to the destructor alone
 }
 
 std::string positionText(int order, int row) {
@@ -105,17 +124,27 @@ std::string TemporaryFile::create(const std::string& beside, const std::string& 
     }
     close(fd);
     path_ = name;
+    slot_ = registerTemporary(path_);
     return "";
 }
 
 std::string TemporaryFile::moveTo(const std::string& target) {
     if (std::rename(path_.c_str(), target.c_str()) != 0)
         return "cannot rename " + path_ + " to " + target + ": " + std::strerror(errno);
+    if (slot_ >= 0) temporaryUsed[slot_] = 0;
+    slot_ = -1;
     path_.clear();
     return "";
 }
 
 void TemporaryFile::remove() {
+    if (slot_ >= 0) temporaryUsed[slot_] = 0;
+    slot_ = -1;
     if (!path_.empty()) unlink(path_.c_str());
     path_.clear();
+}
+
+void removeTemporariesNow() {
+    for (int i = 0; i < kTemporarySlots; ++i)
+        if (temporaryUsed[i]) unlink(temporaryPaths[i]);
 }

@@ -9,7 +9,8 @@
 std::string checkCapturePlan(const CaptureOptions& options, bool writeVideo);
 
 // A file of a unique name, made empty and removed when this goes out of scope, on every way out
-// of the program, unless it was moved into place.
+// of the program (a second stop signal included, through removeTemporariesNow), unless it was
+// moved into place.
 class TemporaryFile {
   public:
     TemporaryFile() = default;
@@ -27,4 +28,9 @@ class TemporaryFile {
 
   private:
     std::string path_;
+    int slot_ = -1;  // its entry in the table removeTemporariesNow() reads
 };
+
+// Removes every temporary file still in place, using only async-signal-safe calls: for a signal
+// handler that ends the process without running destructors.
+void removeTemporariesNow();

@@ -35,7 +35,11 @@ bool EncoderProcess::start(const std::vector<std::string>& args, std::string* er
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    // A group of its own: a terminal's Ctrl-C (or `timeout`) signals the whole foreground group,
+    // and an encoder that died of it would take the video with it. The capture, which alone gets
+    // the signal, closes the pipe instead and lets the encoder finish the file.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -53,6 +57,7 @@ bool EncoderProcess::start(const std::vector<std::string>& args, std::string* er
     }
     pid_ = pid;
     fd_ = fds[1];
+    setEncoderToStop(pid);
     // A pipe that holds most of a frame lets the writer hand over a frame in a few large writes
     // instead of waking the encoder 64 KiB at a time; where the system refuses, the default stays.
 #ifdef F_SETPIPE_SZ
@@ -82,6 +87,7 @@ bool EncoderProcess::finish(std::string* error) {
     do got = waitpid(pid_, &status, 0);
     while (got < 0 && errno == EINTR);
     pid_ = -1;
+    setEncoderToStop(0);
     if (got < 0) {
         *error = std::string("could not be waited for: ") + std::strerror(errno);
         return false;
@@ -122,24 +128,45 @@ void ignoreBrokenPipes() {
 namespace {
 
 volatile sig_atomic_t stopSignal = 0;
+volatile sig_atomic_t encoderToStop = 0;  // the running encoder's pid, for a second signal
+void (*secondSignalCleanup)() = nullptr;
 
 void onStopSignal(int signalNumber) {
-    if (!stopSignal) stopSignal = signalNumber;
+    if (!stopSignal) {
+        stopSignal = signalNumber;
+        return;
+    }
+    // The second signal: the user will not wait for the encoder. It is in a group of its own and
+    // did not get the signal, so it is ended here with the capture, and the temporaries go.
+    if (encoderToStop > 0) kill(static_cast<pid_t>(encoderToStop), SIGKILL);
+    if (secondSignalCleanup) secondSignalCleanup();
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
 }
 
 }  // namespace
 
-void watchStopSignals() {
+void setEncoderToStop(pid_t pid) {
+    encoderToStop = pid;
+}
+
+void watchStopSignals(void (*cleanup)()) {
+    secondSignalCleanup = cleanup;
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    // SA_RESETHAND: the default comes back after the first, so a second signal still ends a
-    // capture that is stuck (an encoder that stopped reading, say).
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    // Either signal is blocked while the handler runs, so one handler does the second's work.
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
 
 int stopSignalled() {
     return stopSignal;
+}
+
+void ignoreFileSizeLimit() {
+    signal(SIGXFSZ, SIG_IGN);
 }

@@ -55,8 +55,14 @@ class StdoutSilencer {
 // Makes a write to a reader that has gone fail with an error instead of ending the process.
 void ignoreBrokenPipes();
 // Catches SIGINT and SIGTERM so that an interrupted capture can end its files cleanly: the first
-// one is only noted, for stopSignalled() to report; a second one ends the process at once.
+// one is only noted, for stopSignalled() to report; a second one kills the running encoder, runs
+// `cleanup` (which may only make async-signal-safe calls) and ends the process by that signal.
 // Installed before the platform starts, which then leaves these signals alone.
-void watchStopSignals();
+void watchStopSignals(void (*cleanup)() = nullptr);
 // The first stop signal caught, or 0.
 int stopSignalled();
+// The encoder a second stop signal kills (0: none). EncoderProcess keeps it up to date.
+void setEncoderToStop(pid_t pid);
+// A write past the file size limit (RLIMIT_FSIZE) then fails with EFBIG, which is reported
+// naming the file, instead of killing the process by SIGXFSZ with nothing said.
+void ignoreFileSizeLimit();
