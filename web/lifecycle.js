@@ -113,6 +113,7 @@ sound.onInterrupted(() => {
 export function watchGraphics(canvas) {
   canvas.addEventListener('webglcontextlost', (e) => {
     e.preventDefault();  // asks the browser to give it back
+    canvas.style.visibility = 'hidden';  // a lost canvas shows the browser's broken picture
     if (!show) return;
     stats.contextLosses = (stats.contextLosses || 0) + 1;
     hold('graphics', true);
@@ -128,6 +129,7 @@ export function watchGraphics(canvas) {
   });
   canvas.addEventListener('webglcontextrestored', () => {
     clearTimeout(graphicsTimer);
+    canvas.style.visibility = '';
     notice(null);
     if (!show) return;
     show._webContextRestored();
