@@ -1,4 +1,4 @@
-// The browser page's hooks, as JavaScript called from the show (the page's side: web/show.js).
+// The browser page's hooks, as JavaScript called from the show (the page's side: web/lifecycle.js and web/page.js).
 #include "platform/web/page.h"
 
 #include <SDL.h>
@@ -9,7 +9,7 @@
 
 namespace {
 
-// Reasons the page holds the show, as bits (the page's names: web/show.js).
+// Reasons the page holds the show, as bits (the page's names: web/lifecycle.js).
 constexpr int kHoldStart = 1;  // waiting for the person's first click or tap
 // A turn longer than this that no hold explains was a page frozen or stopped without notice:
 // neither the sound (made between frames) nor the picture moved, so the time is taken out.
