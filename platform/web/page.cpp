@@ -1,4 +1,4 @@
-// The browser page's hooks, as JavaScript called from the show (the page's side: web/lifecycle.js and web/page.js).
+// The browser page's hooks, as JavaScript called from the show (the page's side: web/*.js).
 #include "platform/web/page.h"
 
 #include <SDL.h>
