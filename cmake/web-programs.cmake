@@ -1,7 +1,8 @@
 # The browser build's targets: the show (demo640) compiled for WebAssembly with its data package.
 
 # The hooks between the show and its page belong to the platform layer.
-target_sources(platform PRIVATE ${CMAKE_SOURCE_DIR}/platform/web/page.cpp)
+target_sources(platform PRIVATE ${CMAKE_SOURCE_DIR}/platform/web/page.cpp
+                               ${CMAKE_SOURCE_DIR}/platform/web_frame.cpp)
 
 # The data package: the data set under /data in the program's file system, in one .data file.
 # Its loader (show-data.js) is built into the program, so that every run of the show gets the

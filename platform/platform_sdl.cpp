@@ -12,7 +12,7 @@
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
-#include "platform/web/page.h"
+#include "platform/web_frame.h"
 #endif
 
 namespace {

@@ -1,20 +1,24 @@
-// What the show, running in a browser, tells its page (web/) and waits for.
+// The browser page's side of the show (web/*.js), as calls: what the show tells it and waits for.
 #pragma once
 #include <cstdint>
 
-// Shows the frame drawn and gives the browser its turn until it asks for the next one
-// (requestAnimationFrame); the blocking frame loops call it at every swap. The page learns how
-// long the frame took to draw and the music position heard.
-//
-// The page may hold the show at any moment, for as many reasons as it likes (not started yet,
-// hidden, graphics lost, sound interrupted): the ticks and the music stop at once, as a pause
-// stops them, and this call does not return while a reason remains, except to have the frame
-// drawn again once lost graphics are back. When the last reason goes, the sound is given a
-// few seconds to run (else the music goes on silently on its own clock), the events that came
-// meanwhile (the click that resumed it) are dropped, and the show goes on from the same frame.
-void webWaitForNextFrame();
+// Gives the browser its turn until it asks for the next frame (requestAnimationFrame).
+void webWaitForAnimationFrame();
+// Waits for the page's next change of holds or of the graphics context.
+void webWaitForPageChange();
+// True once the page's sound runs, false when it did not start within the page's time limit.
+bool webWaitForSound();
+// Has the page offer the start; true when it has had it already (the click that asked to play
+// again), so the show need not wait for one.
+bool webOfferStart();
+// Tells the page how long the frame took to draw and the position last heard (-1, -1: none yet).
+void webReportFrame(double drawMs, int order, int row);
+
 // Notes a music position heard (packed as packPosition packs it), for the page.
 void webNoteHeard(uint32_t position);
+// The position noted last; kNoPositionHeard before the first.
+constexpr uint32_t kNoPositionHeard = 0xFFFFFFFFu;
+uint32_t webLastHeard();
 // Has the page watch the sound output SDL opened: from then on it says when each buffer asked
 // for will be heard, and counts the buffers asked for too late.
 void webWatchSound();
