@@ -20,10 +20,11 @@ function require_(what, file, hint) {
   if (!fs.existsSync(file)) throw new Error(`${what} is missing: ${file} (${hint})`);
 }
 
-// Serves the site folder on 127.0.0.1 at a port the system picks; resolves to its address.
+// Serves the site folder on 127.0.0.1 at a port the system picks, as ./run --web serves it
+// (scripts/serve-web.py: compressed copies, cache headers); resolves to its address.
 async function serve(folder = SITE) {
   require_('the browser build', path.join(folder, 'index.html'), 'run scripts/build-web.sh');
-  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', folder],
+  const server = spawn('python3', [path.join(ROOT, 'scripts', 'serve-web.py'), folder, '0'],
     { stdio: ['ignore', 'pipe', 'ignore'] });
   const url = await new Promise((resolve, reject) => {
     let said = '';
@@ -32,7 +33,7 @@ async function serve(folder = SITE) {
       const m = /port (\d+)/.exec(said);
       if (m) resolve(`http://127.0.0.1:${m[1]}/`);
     });
-    server.on('exit', (code) => reject(new Error(`python3 -m http.server stopped (exit code ${code})`)));
+    server.on('exit', (code) => reject(new Error(`scripts/serve-web.py stopped (exit code ${code})`)));
   });
   return { url, close: () => server.kill() };
 }
