@@ -12,6 +12,7 @@
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
+#include "platform/web/page.h"
 #include "platform/web_frame.h"
 #endif
 
@@ -390,7 +391,13 @@ void platformSwapBuffers() {
 void platformFitViewport() {
     if (!window) return;
     int w = 0, h = 0;
+#ifdef __EMSCRIPTEN__
+    // The page sizes the drawing buffer to the canvas as shown; SDL knows only the window's size.
+    webFitCanvas();
+    webCanvasSize(&w, &h);
+#else
     SDL_GL_GetDrawableSize(window, &w, &h);
+#endif
     // Largest centred 4:3 area; the bars stay black because every clear clears them too.
     int vw = w, vh = h;
     if (static_cast<long>(w) * 3 > static_cast<long>(h) * 4)

@@ -20,6 +20,7 @@ int holds = 0;             // the reasons now
 bool holding = false;      // ticks and music are held for the page
 bool asked = false;        // the page has been asked to offer the start
 bool contextBack = false;  // the GL context was lost and has come back
+bool redraw = false;       // the held frame is to be drawn again (the canvas changed size)
 double drawBegan = 0;      // when the browser gave the show its turn, in milliseconds
 
 void release() {
@@ -41,6 +42,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webHold(int reason, int on) {
         platformHoldTicksAtLastRead();
         audioPause(true);
     }
+}
+
+// Called by the page when the canvas changes size while the show is held: its picture is gone
+// until the frame is drawn again.
+extern "C" EMSCRIPTEN_KEEPALIVE void webRedraw() {
+    redraw = true;
+}
+
+// Called by the page's close control: the show ends as Escape ends it.
+extern "C" EMSCRIPTEN_KEEPALIVE void webEnd() {
+    platformPostClose();
 }
 
 // Called by the page when the GL context it lost has come back.
@@ -66,11 +78,12 @@ void webWaitForNextFrame() {
         platformSkipTicks(static_cast<uint32_t>(gap));
         audioSkipStall(static_cast<int64_t>(gap * 1e6));
     }
-    while (holds && !contextBack) webWaitForPageChange();
-    if (contextBack) {
-        contextBack = false;
-        platformContextRestored();
-        return;  // the frame is drawn again with what was made anew; still held if held
+    while (holds && !contextBack && !redraw) webWaitForPageChange();
+    if (webFitCanvas()) platformFitViewport();
+    if (contextBack || redraw) {
+        if (contextBack) platformContextRestored();
+        contextBack = redraw = false;
+        if (holds) return;  // the held frame is drawn again, at the same moment
     }
     if (holding) release();
     drawBegan = emscripten_get_now();

@@ -1,8 +1,9 @@
 // What holds the show still and lets it go on: not started yet, a hidden page, lost graphics,
 // interrupted sound. The show stops its ticks and music the moment a reason appears, waits at
-// its next frame while any remains, and goes on from the same frame (platform/web/page.cpp).
+// its next frame while any remains, and goes on from the same frame (platform/web_frame.cpp).
 import { $, stats, prompt, hidePrompt, notice } from './ui.js';
 import * as sound from './sound.js';
+import { touchDevice, helpText } from './device.js';
 
 // The reasons, as bits the show knows.
 const HOLD = { start: 1, hidden: 2, graphics: 4, sound: 8 };
@@ -26,6 +27,13 @@ export function hold(reason, on) {
   stats.holds = Object.keys(HOLD).filter((name) => held & HOLD[name]);
   if (stats.state === 'playing' || stats.state === 'held') stats.state = held ? 'held' : 'playing';
   if (show && show._webHold) show._webHold(bit, on ? 1 : 0);
+  wake();
+}
+
+// The canvas changed size: a held show draws its frame again, at the new size.
+export function redraw() {
+  if (!show || !held || !show._webRedraw) return;
+  show._webRedraw();
   wake();
 }
 
@@ -59,7 +67,7 @@ export const hooks = {
     held |= HOLD.start;
     stats.holds = ['start'];
     stats.state = 'waiting';
-    prompt(startText());
+    prompt(touchDevice ? 'Tap to start' : 'Click to start', helpText());
     return false;
   },
   watchSound(sdl2) {
@@ -75,8 +83,6 @@ export const hooks = {
     return running;
   },
 };
-
-export const startText = () => (matchMedia('(pointer: coarse)').matches ? 'Tap to start' : 'Click to start');
 
 // The person's click, tap or Enter while the show waits for one: starts or resumes it.
 export function gesture() {
@@ -106,7 +112,7 @@ document.addEventListener('visibilitychange', () => {
 sound.onInterrupted(() => {
   if (!show || stats.state !== 'playing') return;
   hold('sound', true);
-  prompt(matchMedia('(pointer: coarse)').matches ? 'Tap to resume' : 'Click to resume');
+  prompt(touchDevice ? 'Tap to resume' : 'Click to resume');
 });
 
 // The canvas's WebGL context: a GPU reset or a phone short of memory takes it away.

@@ -4,6 +4,8 @@ import { $, stats, keep, fail, prompt, notice } from './ui.js';
 import * as sound from './sound.js';
 import * as lifecycle from './lifecycle.js';
 import * as input from './input.js';
+import * as display from './display.js';
+import * as device from './device.js';
 
 // The show's end travels up its stack as an ExitStatus, which reaches the page uncaught when the
 // show ends inside an animation frame; onExit has said what it means by then.
@@ -22,6 +24,8 @@ window.addEventListener('unhandledrejection', (e) => {
 const startAt = new URLSearchParams(location.search).get('start');
 const args = ['--renderer', 'gles2'].concat(startAt ? ['--start', startAt] : []);
 const urlOf = (name) => new URL(name, location.href).href;
+// The show's files as index.html names them (the build puts a hash of each one's content in it).
+const files = JSON.parse($('files').textContent);
 
 let data = null;      // show.data, downloaded once
 let compiled = null;  // show.wasm, compiled once
@@ -30,6 +34,7 @@ let show = null;
 
 const showPage = {
   ...lifecycle.hooks,
+  fit: display.fit,
   frame(drawMs, order, row) {
     const now = performance.now();
     const audio = sound.audioContext();
@@ -43,6 +48,7 @@ const showPage = {
     stats.outputLatency = audio ? audio.outputLatency || audio.baseLatency || 0 : 0;
     keep(stats.drawMs, drawMs);
     keep(stats.positions, [stats.audioTime, order, row]);
+    input.offerClose(stats.state === 'playing');
   },
   heard(order, row) {
     keep(stats.heard, [order, row], 10000);
@@ -80,15 +86,17 @@ function run(asReplay) {
     onExit: (code) => {
       if (show !== module) return;
       lifecycle.end();
+      input.offerClose(false);
       if (code !== 0) return fail('The show stopped with exit code ' + code + '.');
       stats.state = 'ended';
-      prompt(matchMedia('(pointer: coarse)').matches ? 'Tap to play again' : 'Click to play again');
+      prompt(device.touchDevice ? 'Tap to play again' : 'Click to play again', device.helpText());
     },
   };
   lifecycle.begin(module, asReplay);
   createShow(module).catch((e) => fail('The show failed: ' + (e && e.message || e)));
 }
 
+input.onEnd(() => show && show._webEnd && show._webEnd());
 input.onPlayAgain(() => {
   $('prompt').hidden = true;
   notice(null);
@@ -157,8 +165,9 @@ if (!(probe.getContext('webgl') || probe.getContext('experimental-webgl'))) {
   fail('This browser offers no WebGL: turn on hardware acceleration, or try another browser.');
 } else {
   lifecycle.watchGraphics($('canvas'));
+  display.watch($('canvas'), lifecycle.redraw);
   sound.makeContext();
-  Promise.all([download('show.data').then(bytesOf), compile('show.wasm'), load('show.js')])
+  Promise.all([download(files.data).then(bytesOf), compile(files.wasm), load(files.js)])
     .then(([bytes, wasm]) => {
       data = bytes;
       compiled = wasm;

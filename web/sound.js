@@ -21,6 +21,11 @@ export function makeContext() {
     context = new Context();
   }
   stats.audioContexts++;
+  // iOS plays a page's sound through the ring/silent switch only when the page says it plays
+  // media (Safari 17 and later); elsewhere there is no such setting.
+  if (navigator.audioSession) {
+    try { navigator.audioSession.type = 'playback'; } catch (e) { /* not offered here */ }
+  }
   context.close = () => Promise.resolve();
   window.showAudioContext = context;  // for tests, and for a look from the console
   context.addEventListener('statechange', () => {

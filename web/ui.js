@@ -20,6 +20,7 @@ export const stats = window.showStats = {
   soundCallbacks: 0,  // sound buffers asked for
   underruns: 0,       // ... that were asked for too late to be heard in time
   soundOff: false,    // the sound did not start: the show plays silently
+  drawingBuffer: [0, 0], // the canvas's drawing buffer, in pixels: what the show draws at
   error: null,        // what failed, as the error panel says it
   log: [],            // the show's standard error, the last 50 lines
 };
@@ -36,8 +37,10 @@ export function fail(what) {
   $('error').hidden = false;
 }
 
-export function prompt(text) {
+// The prompt over the picture: what to do (text) and, under it, what else one can do (help).
+export function prompt(text, help = null) {
   $('promptText').textContent = text;
+  if (help !== null) $('promptHelp').textContent = help;
   $('prompt').hidden = false;
 }
 

@@ -27,6 +27,13 @@ EM_JS(void, reportFrame, (double drawMs, int order, int row), {
     Module.showPage.frame(drawMs, order, row);
 });
 
+EM_JS(int, fitCanvas, (), {
+    return Module.showPage.fit() ? 1 : 0;
+});
+
+EM_JS(int, canvasWidth, (), { return Module.canvas.width; });
+EM_JS(int, canvasHeight, (), { return Module.canvas.height; });
+
 EM_JS(void, reportHeard, (int order, int row), {
     Module.showPage.heard(order, row);
 });
@@ -53,6 +60,13 @@ void webWaitForPageChange() { waitForChange(); }
 bool webWaitForSound() { return waitForSound() != 0; }
 bool webOfferStart() { return offerStart() != 0; }
 void webReportFrame(double drawMs, int order, int row) { reportFrame(drawMs, order, row); }
+
+bool webFitCanvas() { return fitCanvas() != 0; }
+
+void webCanvasSize(int* width, int* height) {
+    *width = canvasWidth();
+    *height = canvasHeight();
+}
 
 void webNoteHeard(uint32_t position) {
     heard = position;

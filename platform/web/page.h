@@ -13,6 +13,11 @@ bool webWaitForSound();
 bool webOfferStart();
 // Tells the page how long the frame took to draw and the position last heard (-1, -1: none yet).
 void webReportFrame(double drawMs, int order, int row);
+// Has the page give the canvas's drawing buffer the size it is shown at; true when that changed
+// the size (the picture is gone, and the viewport must follow).
+bool webFitCanvas();
+// The size of the canvas's drawing buffer, in pixels.
+void webCanvasSize(int* width, int* height);
 
 // Notes a music position heard (packed as packPosition packs it), for the page.
 void webNoteHeard(uint32_t position);
