@@ -3,7 +3,7 @@
 # runs on), the tools to fetch and unpack Debian source packages, Chromium for the headless tests,
 # and zip. The npm packages of the tests come from package-lock.json (scripts/web-test.sh).
 set -euo pipefail
-PACKAGES=(emscripten nodejs chromium dpkg-dev ninja-build make zip python3)
+PACKAGES=(emscripten nodejs chromium dpkg-dev ninja-build make zip brotli python3)
 # npm comes with some Node.js builds and separately with Debian's.
 command -v npm >/dev/null || PACKAGES+=(npm)
 source "$(dirname "${BASH_SOURCE[0]}")/lib/packages.sh"
