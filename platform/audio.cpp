@@ -179,6 +179,7 @@ void audioInit() {
                 player.silent = false;
                 // The buffer the device is playing while the callback fills the next one.
                 player.bufferNs = framesToNs(have.samples) + driverExtraLatencyNs(driver);
+                player.clock.setBufferLength(framesToNs(have.samples));
 #ifdef __EMSCRIPTEN__
                 webWatchSound();
 #endif

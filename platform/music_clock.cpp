@@ -157,7 +157,7 @@ int64_t MusicClock::poll(int64_t nowNs, Deliver deliver, void* user, Event* even
     lastPollNs_ = nowNs;
     if (device_) {
         // Also while paused: a device that stops asking for silence is as gone.
-        const int64_t patience = deviceAsked_ ? kStallNs : kFirstCallbackNs;
+        const int64_t patience = deviceAsked_ ? stallNs_ : kFirstCallbackNs;
         const int64_t quietSince = std::max(lastCallbackNs_.load(), patienceFrom_);
         if (abandon_.exchange(false) || (!endQueued_ && nowNs - quietSince > patience)) {
             std::lock_guard<std::mutex> render(renderMutex_);

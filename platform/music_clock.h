@@ -54,6 +54,9 @@ class MusicClock {
     // Changes the delay from a fill to its first frame being heard (a browser tells its output's
     // only once sound runs); positions already queued keep the delay they were queued with.
     void setLatency(int64_t latencyNs);
+    // The length of the device's buffers: a device that asks for long ones (a browser's, of
+    // 186 ms) is given two of them, at least the stall limit, before it counts as stalled.
+    void setBufferLength(int64_t ns) { stallNs_ = ns * 2 > kStallNs ? ns * 2 : kStallNs; }
     // Gives up on the device now (a browser whose sound output did not start): the music goes
     // on silently on the clock's own time from the next poll, and comes back if the device asks.
     void abandonDevice() { abandon_ = true; }
@@ -91,6 +94,7 @@ class MusicClock {
     std::atomic<int64_t> lastQueued_{0};  // when the latest queued position is heard
     int64_t latencyNs_ = 0;
     int64_t lastPollNs_ = 0;     // poll's side: when it last looked
+    int64_t stallNs_ = kStallNs;  // poll's side: how long a device that has asked may be quiet
     int64_t patienceFrom_ = 0;   // poll's side: a stall is counted from no earlier than this
     std::atomic<bool> abandon_{false};
 

@@ -358,6 +358,7 @@ struct ScriptedClock {
     std::vector<uint32_t> heard;
     int64_t nowMs = 0;
     int64_t nextFillNs = 0;
+    int64_t fillEveryNs = 11609977;
     bool deviceAlive = true;
     bool frozen = false;  // neither the device nor the poller runs (a page frozen without notice)
     int lost = 0, back = 0;
@@ -377,7 +378,7 @@ struct ScriptedClock {
             if (frozen) continue;
             if (deviceAlive && ns >= nextFillNs) {
                 clock.fill(buffer, kMusicDeviceFrames, ns);
-                nextFillNs = ns + 11609977;
+                nextFillNs = ns + fillEveryNs;
             }
             MusicClock::Event event;
             clock.poll(ns, take, this, &event);
@@ -430,6 +431,21 @@ TEST(MusicClock, PauseHoldsThePositionWithAndWithoutADeviceAndAcrossAStall) {
         paused.runTo(63500);
         EXPECT_TRUE(paused.inSequence(plain, 1)) << paused.heard.size() << " of " << plain.heard.size();
     }
+}
+
+// A browser's device asks for 186 ms at a time, and not always on time: a callback 150 ms late
+// is within its two buffers' patience; one that stays away for half a second is not.
+TEST(MusicClock, ADeviceWithLongBuffersIsGivenTwoOfThemBeforeItIsLost) {
+    ScriptedClock late(true);
+    late.clock.setBufferLength(186000000);
+    late.fillEveryNs = 186000000;
+    late.runTo(1000);
+    late.nextFillNs += 150000000;
+    late.runTo(2000);
+    EXPECT_EQ(late.lost, 0);
+    late.nextFillNs += 500000000;
+    late.runTo(3000);
+    EXPECT_EQ(late.lost, 1);
 }
 
 // The device goes quiet for a second and comes back: the clock carries the song on in between,
