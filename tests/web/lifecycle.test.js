@@ -3,6 +3,7 @@
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const { spawnSync } = require('node:child_process');
 const web = require('./harness');
 
 let server, browser;
@@ -29,6 +30,14 @@ function assertNoneDropped(heard) {
 }
 
 const assertFollowsAudio = web.assertFollowsAudio;
+
+// A PNG through an ffmpeg filter (crop, scale, ...): a PNG.
+function filterStill(png, filter) {
+  const run = spawnSync('ffmpeg', ['-v', 'error', '-i', 'pipe:0', '-vf', filter, '-f', 'image2pipe', '-c:v', 'png', 'pipe:1'],
+    { input: png, maxBuffer: 64 << 20 });
+  assert.equal(run.status, 0, `ffmpeg -vf ${filter}: ${run.stderr}`);
+  return run.stdout;
+}
 
 // Another tab in front hides the page; closing it shows the page again.
 async function hide(page) {
@@ -185,5 +194,28 @@ test('the music\'s natural end ends the show and offers to play again', async ()
   assert.equal(await page.$eval('#promptText', (e) => e.textContent), 'Click to play again');
   assertNoneDropped(s.heard);
   assert.deepEqual(page.problems, []);
+  await page.close();
+});
+
+// The drawing buffer follows the canvas's size in device pixels: a waiting page resized to a
+// wider window at devicePixelRatio 2 draws its frame again, sharp, with the 4:3 picture in the
+// middle and black bars at the sides.
+test('a waiting page resized at devicePixelRatio 2 draws its frame again at the new size, 4:3 with bars', async () => {
+  const page = await web.open(browser, server.url, '?start=4:70');
+  const small = await web.still(page);
+  const before = await web.stats(page);
+  await page.setViewport({ width: 800, height: 480, deviceScaleFactor: 2 });
+  await page.waitForFunction(() => window.showStats.drawingBuffer.join('x') === '1600x960', { timeout: 5000 });
+  await sleep(300);
+  const after = await web.stats(page);
+  assert.equal(after.state, 'waiting');
+  assert.ok(after.frames > before.frames, 'the frame was not drawn again');
+  const big = await web.still(page);
+  // The middle 4:3 area, brought back to 640 x 480, is the small still; the bars are black.
+  const middle = filterStill(big, 'crop=1280:960:160:0,scale=640:480:flags=area');
+  assert.ok(web.ssimOf(middle, small) >= 0.9, 'the resized picture is not the waiting frame');
+  const bar = filterStill(big, 'crop=150:960:0:0,scale=640:480');
+  const black = filterStill(small, 'drawbox=c=black:t=fill');
+  assert.ok(web.ssimOf(bar, black) >= 0.99, 'the bars are not black');
   await page.close();
 });
