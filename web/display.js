@@ -24,7 +24,11 @@ export function wantedSize(cssWidth, cssHeight, ratio, budget = kPixelBudget) {
 
 function measure() {
   const box = canvas.getBoundingClientRect();
-  wanted = wantedSize(box.width, box.height, window.devicePixelRatio || 1);
+  const size = wantedSize(box.width, box.height, window.devicePixelRatio || 1);
+  if (size[0] === wanted[0] && size[1] === wanted[1]) return;
+  wanted = size;
+  // Only a real change: a frame drawn again for nothing would move the scenes that carry
+  // something from frame to frame.
   if (changed) changed();
 }
 
