@@ -65,7 +65,8 @@ wasm=$(hashed "$CROSS/show.wasm" show wasm)
 data=$(hashed "$CROSS/show.data" show data)
 image=$(hashed "$still" still png)
 sed -i -e "s/\"show\.js\"/\"$js\"/" -e "s/\"show\.wasm\"/\"$wasm\"/" -e "s/\"show\.data\"/\"$data\"/" \
-  -e "s/\"still\.png\"/\"$image\"/" "$DIST/index.html"
+  -e "s/\"still\.png\"/\"$image\"/" \
+  -e "s/\"bytes\": 0/\"bytes\": $(($(stat -c %s "$DIST/$wasm") + $(stat -c %s "$DIST/$data")))/" "$DIST/index.html"
 for name in "$js" "$wasm" "$data" "$image"; do
   grep -q "\"$name\"" "$DIST/index.html" ||
     { echo "build-web: web/index.html does not name ${name%%.*}.${name##*.} in quotes, so the page cannot find $name" >&2; exit 1; }

@@ -105,8 +105,10 @@ input.onPlayAgain(() => {
   run(true);
 });
 
-// Downloads a file, showing the progress of all downloads together on the bar.
-const progress = { got: 0, size: 0 };
+// Downloads a file, showing the progress of all downloads together on the bar: over the bytes
+// the build counted (index.html names them), which are the bytes read whether or not the
+// server compresses them; the bar never passes its end.
+const progress = { got: 0, size: files.bytes || 0 };
 function showProgress() {
   if (progress.size) $('progress').firstChild.style.width = Math.min(100, 100 * progress.got / progress.size) + '%';
 }
@@ -119,27 +121,17 @@ async function download(name) {
     throw new Error('Cannot load ' + url + ': ' + e.message);
   }
   if (!response.ok) throw new Error('Cannot load ' + url + ': ' + response.status + ' ' + response.statusText);
-  return response;
-}
-async function bytesOf(response) {
-  // Content-Length counts the bytes on the wire, which a compressing server makes fewer than
-  // those read: the bar is capped, never past its end.
-  progress.size += Number(response.headers.get('Content-Length')) || 0;
-  const reader = response.body.getReader();
-  const chunks = [];
-  let got = 0;
-  for (;;) {
-    const { done, value } = await reader.read();
-    if (done) break;
-    chunks.push(value);
-    got += value.length;
-    progress.got += value.length;
-    showProgress();
-  }
-  const bytes = new Uint8Array(got);
-  let at = 0;
-  for (const c of chunks) { bytes.set(c, at); at += c.length; }
-  return bytes.buffer;
+  // Without the build's count (a page served from the sources), Content-Length has to do.
+  if (!files.bytes) progress.size += Number(response.headers.get('Content-Length')) || 0;
+  if (!window.TransformStream || !response.body) return response;
+  const counter = new TransformStream({
+    transform(chunk, out) {
+      progress.got += chunk.length;
+      showProgress();
+      out.enqueue(chunk);
+    },
+  });
+  return new Response(response.body.pipeThrough(counter), { headers: response.headers });
 }
 
 async function compile(name) {
@@ -147,7 +139,7 @@ async function compile(name) {
   const streaming = WebAssembly.compileStreaming &&
     (response.headers.get('Content-Type') || '').startsWith('application/wasm');
   if (streaming) return WebAssembly.compileStreaming(response);
-  return WebAssembly.compile(await bytesOf(response));
+  return WebAssembly.compile(await response.arrayBuffer());
 }
 
 function load(src) {
@@ -167,7 +159,7 @@ if (!(probe.getContext('webgl') || probe.getContext('experimental-webgl'))) {
   lifecycle.watchGraphics($('canvas'));
   display.watch($('canvas'), lifecycle.redraw);
   sound.makeContext();
-  Promise.all([download(files.data).then(bytesOf), compile(files.wasm), load(files.js)])
+  Promise.all([download(files.data).then((r) => r.arrayBuffer()), compile(files.wasm), load(files.js)])
     .then(([bytes, wasm]) => {
       data = bytes;
       compiled = wasm;
