@@ -40,6 +40,8 @@ const showPage = {
     const audio = sound.audioContext();
     if (stats.firstFrameMs === null) stats.firstFrameMs = now;
     if (lastFrame !== null) keep(stats.intervalMs, now - lastFrame);
+    // A frame after a hold or a stall says nothing of what a frame costs.
+    if (lastFrame !== null && stats.state === 'playing' && now - lastFrame < 250) display.noteFrame(now - lastFrame);
     lastFrame = now;
     stats.frames++;
     stats.order = order;

@@ -21,6 +21,7 @@ export const stats = window.showStats = {
   underruns: 0,       // ... that were asked for too late to be heard in time
   soundOff: false,    // the sound did not start: the show plays silently
   drawingBuffer: [0, 0], // the canvas's drawing buffer, in pixels: what the show draws at
+  drawingScale: 1,    // ... of the size shown in device pixels: less where frames came too slowly
   error: null,        // what failed, as the error panel says it
   log: [],            // the show's standard error, the last 50 lines
 };

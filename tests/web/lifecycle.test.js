@@ -219,3 +219,23 @@ test('a waiting page resized at devicePixelRatio 2 draws its frame again at the 
   assert.ok(web.ssimOf(bar, black) >= 0.99, 'the bars are not black');
   await page.close();
 });
+
+// Frames that come too slowly for the screen make the drawing buffer smaller (never below three
+// quarters of the CSS size); frames with time to spare make it bigger again.
+test('slow frames shrink the drawing buffer step by step, and fast ones grow it again', async () => {
+  const page = await web.open(browser, server.url, '?start=1:40');
+  await page.setViewport({ width: 640, height: 480, deviceScaleFactor: 2 });
+  await web.clickToStart(page);
+  // Every frame 40 ms late: a renderer that cannot keep up.
+  await page.evaluate(() => {
+    window.fastFrame = window.requestAnimationFrame;
+    window.requestAnimationFrame = (f) => setTimeout(() => window.fastFrame(f), 40);
+  });
+  await page.waitForFunction(() => window.showStats.drawingScale < 0.8, { timeout: 15000, polling: 100 });
+  const slow = await web.stats(page);
+  assert.ok(slow.drawingBuffer[0] >= 480 && slow.drawingBuffer[0] < 1280, `drawing at ${slow.drawingBuffer}`);
+  await page.evaluate(() => { window.requestAnimationFrame = window.fastFrame; });
+  await page.waitForFunction((s) => window.showStats.drawingScale > s, { timeout: 15000, polling: 100 }, slow.drawingScale);
+  assert.equal((await web.stats(page)).state, 'playing');
+  await page.close();
+});
