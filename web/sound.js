@@ -64,11 +64,18 @@ export function onInterrupted(listener) {
   interruptionListeners.push(listener);
 }
 
+// An output stamp tells when a sample has already left, so it never lies ahead of
+// performance.now(); one that does is wrong (WebKitGTK's run at twice the page's clock, which put
+// the positions ever further behind the sound) and the context's stamps are not used again.
+let stampsWrong = false;
+const kStampAheadMs = 50;
+
 // The moment, on the page's clock (performance.now), at which a buffer that starts at context
 // time `at` is heard.
 function heardMs(at) {
-  const stamp = context.getOutputTimestamp && context.getOutputTimestamp();
-  if (stamp && stamp.performanceTime > 0) return stamp.performanceTime + (at - stamp.contextTime) * 1000;
+  const stamp = !stampsWrong && context.getOutputTimestamp && context.getOutputTimestamp();
+  if (stamp && stamp.performanceTime > performance.now() + kStampAheadMs) stampsWrong = true;
+  else if (stamp && stamp.performanceTime > 0) return stamp.performanceTime + (at - stamp.contextTime) * 1000;
   const latency = context.outputLatency || context.baseLatency || 0;
   return performance.now() + (at - context.currentTime + latency) * 1000;
 }
