@@ -5,28 +5,14 @@ const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { spawnSync } = require('node:child_process');
 const web = require('./harness');
 
 // One moment of every scene and of the closing sequence (ORDER:ROW, as --start takes it).
 const STILLS = (process.env.SHOW_WEB_STILLS ||
   '1:40 4:70 10:50 15:60 19:116 23:80 26:30 30:20').split(' ');
-const STILL_DIR = process.env.SHOW_WEB_STILL_DIR ||
-  path.resolve(__dirname, '..', '..', process.env.SHOW_WEB_BUILD || 'build-web', 'stills');
-const NATIVE = path.resolve(__dirname, '..', '..', process.env.SHOW_NATIVE_BUILD || 'build');
+const STILL_DIR = web.STILL_DIR;
 fs.mkdirSync(STILL_DIR, { recursive: true });
-
-// The native program's still of the same moment, through the same renderer. A start position is
-// reached by playing the scene's frames through at 30 a second, as the browser's show does, and
-// what a scene carries from frame to frame (the Wave's stripes) depends on that rate.
-function nativeStill(start, file) {
-  const capture = path.join(NATIVE, 'demo-capture');
-  assert.ok(fs.existsSync(capture), `${capture} is missing: build the native programs first`);
-  const run = spawnSync(capture, ['--renderer', 'gles2', '--fps', '30', '--start', start, '--shot', `${start}:${file}`],
-    { env: { ...process.env, SDL_AUDIODRIVER: 'dummy', SDL_VIDEODRIVER: 'offscreen' }, encoding: 'utf8',
-      timeout: 120000 });
-  assert.equal(run.status, 0, `demo-capture --start ${start}: ${run.stderr}`);
-}
+const nativeStill = web.nativeStill;
 
 const ssim = web.ssim;
 
