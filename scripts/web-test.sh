@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the browser package (dist/show-web/) and tests it in Debian's headless Chromium, driven by
-# puppeteer-core from package-lock.json. npm never downloads a browser here.
+# Builds the browser package (dist/show-web/) and tests it in three of Debian's browser engines:
+# Chromium (headless, and as a phone) and Firefox ESR driven by puppeteer-core, WebKitGTK's
+# MiniBrowser driven by selenium-webdriver, both from package-lock.json. npm never downloads a
+# browser here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/web-setup.sh
