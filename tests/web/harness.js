@@ -371,7 +371,9 @@ async function start(engine) {
   }
 }
 
-// Firefox ESR over WebDriver BiDi, with a window: headless Firefox offers no WebGL.
+// Firefox ESR over WebDriver BiDi, with a window: headless Firefox offers no WebGL. Its own
+// autoplay policy stays, so sound starts at the click as it does for a visitor (with autoplay
+// allowed, its page process here stopped answering the driver in about one start in three).
 async function startFirefox(env, stopHelpers) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'show-firefox-'));
   const browser = await puppeteer.launch({ browser: 'firefox', executablePath: FIREFOX, headless: false,
