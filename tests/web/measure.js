@@ -2,6 +2,7 @@
 // over a stretch of play at each start position given, in Chromium (the default), Firefox ESR or
 // WebKitGTK.
 //   node tests/web/measure.js [ORDER:ROW ...] [--seconds N] [--engine chromium|firefox|webkit]
+//                             [--dpr N]  (Chromium: the 640 x 480 page at devicePixelRatio N)
 'use strict';
 const web = require('./harness');
 
@@ -14,12 +15,17 @@ async function main() {
   if (at >= 0) seconds = Number(args.splice(at, 2)[1]);
   const named = args.indexOf('--engine');
   if (named >= 0) engine = args.splice(named, 2)[1];
+  let dpr = 1;
+  const ratio = args.indexOf('--dpr');
+  if (ratio >= 0) dpr = Number(args.splice(ratio, 2)[1]);
+  if (dpr !== 1 && engine !== 'chromium') throw new Error('--dpr is for Chromium only');
   const starts = args.length ? args : ['0:0'];
   const server = await web.serve();
   const session = await web.start(engine);
   try {
     for (const start of starts) {
       const tab = await session.open(server.url, `?start=${start}`);
+      if (dpr !== 1) await tab.page.setViewport({ width: 640, height: 480, deviceScaleFactor: dpr });
       const first = await tab.stats();
       if (first.state !== 'waiting') throw new Error(`?start=${start}: ${first.error}`);
       await tab.clickToStart();
@@ -57,7 +63,8 @@ async function main() {
         `(the music made in ${first.musicMs.toFixed(0)} ms), ` +
         `sound ${sound.toFixed(0)} ms after the click, ${(1000 / mean).toFixed(1)} fps ` +
         `(95th percentile frame ${sorted[Math.floor(0.95 * sorted.length)].toFixed(1)} ms), ` +
-        `drawing ${draw.toFixed(2)} ms a frame, output latency ${(1000 * s.outputLatency).toFixed(1)} ms`);
+        `drawing ${draw.toFixed(2)} ms a frame, output latency ${(1000 * s.outputLatency).toFixed(1)} ms, ` +
+        `drawing buffer ${s.drawingBuffer.join(' x ')} at the end`);
       await tab.close();
     }
   } finally {
