@@ -20,7 +20,7 @@ const kSlow = 1.3;           // a window's median frame this many screen refresh
 const kSpare = 1.08;         // ... and this many leaves time to spare
 const kWindowsToGrow = 4;    // windows with time to spare before a step up
 let scale = 1;               // of the device-pixel size
-let intervals = [];
+const intervals = [];
 let refreshMs = 1000 / 60;   // the screen's refresh: 60 Hz, or the shortest median frame seen
 let spareWindows = 0;
 let css = [0, 0];
@@ -81,7 +81,7 @@ export function noteFrame(intervalMs) {
   intervals.push(intervalMs);
   if (intervals.length < kWindow) return;
   const median = intervals.sort((a, b) => a - b)[kWindow >> 1];
-  intervals = [];
+  intervals.length = 0;
   refreshMs = Math.min(refreshMs, median);
   const floor = Math.min(1, 0.75 / ratio);
   let next = scale;
@@ -98,18 +98,16 @@ export function noteFrame(intervalMs) {
   want();
 }
 
-// A pause or a new run: the frames before it say nothing of those after.
-export function forgetFrames() {
-  intervals = [];
-}
-
 // Gives the drawing buffer the wanted size; true when it changed (its picture is gone then and
 // the show's viewport must follow). The show calls it before each frame.
 export function fit() {
   if (!canvas) return false;
-  stats.drawingBuffer = wanted.slice();
-  if (canvas.width === wanted[0] && canvas.height === wanted[1]) return false;
-  canvas.width = wanted[0];
-  canvas.height = wanted[1];
-  return true;
+  const resized = canvas.width !== wanted[0] || canvas.height !== wanted[1];
+  if (resized) {
+    canvas.width = wanted[0];
+    canvas.height = wanted[1];
+  }
+  stats.drawingBuffer[0] = canvas.width;
+  stats.drawingBuffer[1] = canvas.height;
+  return resized;
 }
