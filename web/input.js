@@ -60,7 +60,7 @@ const lift = (e) => {
   }
   if (down.size) return;
   if (twoFinger !== null) { twoFinger = null; return; }
-  if (e.type !== 'pointerup' || e.target.closest('button')) return;
+  if (e.type !== 'pointerup' || (e.target.closest && e.target.closest('button'))) return;
   if (lastTap && e.timeStamp - lastTap.t < kDoubleTapMs &&
       Math.hypot(e.clientX - lastTap.x, e.clientY - lastTap.y) < kDoubleTapPx) {
     lastTap = null;
